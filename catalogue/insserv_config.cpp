@@ -1,0 +1,103 @@
+#include "catalogue/insserv_config.h"
+
+#include "catalogue/line_pattern.h"
+#include "catalogue/system_paths.h"
+
+#include <QFile>
+#include <QSet>
+
+namespace {
+
+QList<Service> members(const QString &text)
+{
+    QList<Service> result;
+    for (const QString &part : text.trimmed().split(QLatin1Char(' '), Qt::KeepEmptyParts)) {
+        const QString word = part.trimmed();
+        if (!word.isEmpty())
+            result.append(Service(word));
+    }
+    return result;
+}
+
+// Depth first; a facility met again on its own expansion path is dropped there,
+// so a definition that leads back to itself cannot expand without end.
+void expand(QList<Service> &output, const Service &service, const FacilityMap &facilities,
+            QSet<QString> &path)
+{
+    if (!service.is_virtual()) {
+        output.append(service);
+        return;
+    }
+    const auto definition = facilities.find(service);
+    if (definition == facilities.end()) {
+        output.append(service);
+        return;
+    }
+    if (path.contains(service.name))
+        return;
+    path.insert(service.name);
+    for (const Service &member : definition.value())
+        expand(output, member, facilities, path);
+    path.remove(service.name);
+}
+
+} // namespace
+
+QStringList insserv_config_files()
+{
+    QStringList result;
+    const QDir directory(insserv_config_dir_path(), QStringLiteral("*"), QDir::Unsorted, QDir::Files);
+    if (directory.exists()) {
+        for (const QString &entry : directory.entryList())
+            result.append(directory.absoluteFilePath(entry));
+    }
+    result.append(insserv_config_path());
+    return result;
+}
+
+FacilityMap read_insserv_config(const QString &path)
+{
+    FacilityMap result;
+    QFile file(path);
+    if (!file.exists() || !file.open(QIODevice::ReadOnly))
+        return result;
+
+    LinePattern definition(QStringLiteral("^(\\$\\S+)*(?:\\s+)(.*)\\s*$"));
+    while (!file.atEnd()) {
+        QByteArray bytes = file.readLine();
+        const int nul = bytes.indexOf('\0');
+        if (nul >= 0)
+            bytes.truncate(nul);
+        if (!definition.match(QString::fromUtf8(bytes)))
+            continue;
+        const Service facility(definition.cap(1));
+        result.remove(facility);
+        result.insert(facility, members(definition.cap(2)));
+    }
+    return result;
+}
+
+void expand_facility(QList<Service> &output, const Service &service)
+{
+    QSet<QString> path;
+    expand(output, service, ServiceInfo::virtual_facilities(), path);
+}
+
+FacilityMap ServiceInfo::virtual_facilities()
+{
+    if (_virtual_facilities.isEmpty()) {
+        for (const QString &path : insserv_config_files())
+            _virtual_facilities.unite(read_insserv_config(path));
+    }
+    return _virtual_facilities;
+}
+
+QStringList ServiceInfo::virtual_facility_names()
+{
+    QStringList names;
+    const FacilityMap facilities = virtual_facilities();
+    for (auto it = facilities.cbegin(); it != facilities.cend(); ++it)
+        names.append(it.key().name);
+    names.sort(Qt::CaseSensitive);
+    return names;
+}

@@ -1,0 +1,40 @@
+#pragma once
+
+#include "catalogue/lsb_dependency.h"
+
+#include <QList>
+#include <QMultiMap>
+#include <QPair>
+#include <QString>
+
+using HeaderLines = QList<QPair<QString, QString>>;
+using FacilityMap = QMultiMap<Service, QList<Service>>;
+
+class QIODevice;
+
+// The LSB init-info header of one service, read from its override when there is
+// one and from its init script otherwise. Built whole by the constructor.
+class ServiceInfo
+{
+public:
+    explicit ServiceInfo(const QString &name);
+
+    QString field(const QString &name) const;
+
+    static FacilityMap virtual_facilities();
+    static QStringList virtual_facility_names();
+
+    QString name;
+    bool valid = false;
+    HeaderLines lines;
+    HeaderLines fields;
+    QList<QPair<QString, QList<LSBDependency>>> dependencies;
+
+    // Filled on first use from the insserv configuration; several values per key.
+    static FacilityMap _virtual_facilities;
+
+private:
+    void read(QIODevice &file);
+    void add_field_line(const QString &field, const QString &value);
+    void add_continuation_line(const QString &text);
+};

@@ -1,0 +1,85 @@
+#include "catalogue/system_paths.h"
+
+#include "catalogue/test_hooks.h"
+
+namespace {
+
+QString system_root;
+int timeout_ms = 30000;
+
+QString located(const QString &fixed_path)
+{
+    return system_root + fixed_path;
+}
+
+} // namespace
+
+void test_hooks::set_system_root(const QString &root)
+{
+    system_root = root;
+}
+
+void test_hooks::set_process_timeout(int milliseconds)
+{
+    timeout_ms = milliseconds;
+}
+
+QString init_scripts_path()
+{
+    return located(QStringLiteral("/etc/init.d"));
+}
+
+QString overrides_path()
+{
+    return located(QStringLiteral("/etc/insserv/overrides"));
+}
+
+QString insserv_config_path()
+{
+    return located(QStringLiteral("/etc/insserv.conf"));
+}
+
+QString insserv_config_dir_path()
+{
+    return located(QStringLiteral("/etc/insserv.conf.d"));
+}
+
+QString runlevel_path(const QString &runlevel)
+{
+    return located(QStringLiteral("/etc/rc%1.d").arg(runlevel));
+}
+
+QString insserv_program()
+{
+    return located(QStringLiteral("/sbin/insserv"));
+}
+
+int process_timeout()
+{
+    return timeout_ms;
+}
+
+QDir init_scripts_dir()
+{
+    return QDir(init_scripts_path());
+}
+
+QDir overrides_dir()
+{
+    return QDir(overrides_path());
+}
+
+QStringList all_runlevels()
+{
+    return {QStringLiteral("S"), QStringLiteral("1"), QStringLiteral("2"), QStringLiteral("3"),
+            QStringLiteral("4"), QStringLiteral("5"), QStringLiteral("6"), QStringLiteral("0")};
+}
+
+QList<QDir> runlevel_directories()
+{
+    QList<QDir> result;
+    for (const QString &runlevel : all_runlevels())
+        result.append(QDir(runlevel_path(runlevel), QStringLiteral("[SK][0-9][0-9]*"),
+                           QDir::Unsorted, QDir::Files));
+    return result;
+}

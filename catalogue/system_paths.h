@@ -1,0 +1,23 @@
+#pragma once
+
+#include <QDir>
+#include <QList>
+#include <QString>
+#include <QStringList>
+
+// The fixed locations of the boot configuration. None of them is configurable;
+// only the test suite moves them under a temporary root (see test_hooks.h).
+QString init_scripts_path();
+QString overrides_path();
+QString insserv_config_path();
+QString insserv_config_dir_path();
+QString runlevel_path(const QString &runlevel);
+QString insserv_program();
+
+// How long an external program may take to start, and again to finish.
+int process_timeout();
+
+QDir init_scripts_dir();
+QDir overrides_dir();
+QStringList all_runlevels();
+QList<QDir> runlevel_directories();

@@ -1,0 +1,30 @@
+#pragma once
+
+#include <QString>
+#include <QStringList>
+
+// Stands in for insserv inside a test root: installed as the root's
+// "/sbin/insserv" and, first on PATH, as "insserv". Records every command line
+// and behaves as the test tells it, per service name (the last argument),
+// "listing" for "-s" and "preliminary" for the run without arguments.
+class FakeInsserv
+{
+public:
+    explicit FakeInsserv(const QString &root);
+
+    void set_listing(const QStringList &lines);
+    // One of "exit N", "crash", "hang" (after any output) or "silent" (no output, no end).
+    void set_behaviour(const QString &key, const QString &behaviour);
+    void set_stderr(const QString &key, const QString &text);
+    void remove_program();
+
+    QStringList calls() const;
+    QStringList preliminary_calls() const;
+    void clear_calls();
+
+private:
+    void install(const QString &program, const QString &log, bool preliminary);
+    QString control(const QString &name) const;
+
+    QString root;
+};
