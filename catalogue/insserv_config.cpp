@@ -2,6 +2,7 @@
 
 #include "catalogue/line_pattern.h"
 #include "catalogue/system_paths.h"
+#include "catalogue/utf8_text.h"
 
 #include <QFile>
 #include <QSet>
@@ -64,11 +65,8 @@ FacilityMap read_insserv_config(const QString &path)
 
     LinePattern definition(QStringLiteral("^(\\$\\S+)*(?:\\s+)(.*)\\s*$"));
     while (!file.atEnd()) {
-        QByteArray bytes = file.readLine();
-        const int nul = bytes.indexOf('\0');
-        if (nul >= 0)
-            bytes.truncate(nul);
-        if (!definition.match(QString::fromUtf8(bytes)))
+        const QString line = utf8_up_to_nul(file.readLine());
+        if (!definition.match(line))
             continue;
         const Service facility(definition.cap(1));
         result.remove(facility);

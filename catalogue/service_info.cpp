@@ -3,6 +3,7 @@
 #include "catalogue/line_pattern.h"
 #include "catalogue/lsb_header.h"
 #include "catalogue/system_paths.h"
+#include "catalogue/utf8_text.h"
 
 #include <QFile>
 #include <QFileInfo>
@@ -61,11 +62,7 @@ void ServiceInfo::read(QIODevice &file)
 
     bool inside = false;
     while (!file.atEnd()) {
-        QByteArray bytes = file.readLine();
-        const int nul = bytes.indexOf('\0');
-        if (nul >= 0)
-            bytes.truncate(nul);
-        const QString line = QString::fromUtf8(bytes);
+        const QString line = utf8_up_to_nul(file.readLine());
 
         if (!inside) {
             inside = start.match(line);

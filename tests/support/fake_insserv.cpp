@@ -18,7 +18,13 @@ behaviour=
 [ -f "$ctl/behaviour/$key" ] && behaviour=$(cat "$ctl/behaviour/$key")
 [ -f "$ctl/stderr/$key" ] && cat "$ctl/stderr/$key" >&2
 [ "$behaviour" = silent ] && exec sleep 30
-[ "$key" = listing ] && [ -f "$ctl/listing" ] && cat "$ctl/listing"
+if [ "$key" = listing ] && [ -f "$ctl/listing" ]; then
+    if [ "$behaviour" = trickle ]; then
+        while IFS= read -r line; do printf '%s\n' "$line"; sleep 0.2; done < "$ctl/listing"
+    else
+        cat "$ctl/listing"
+    fi
+fi
 case "$behaviour" in
 hang) exec sleep 30 ;;
 crash) kill -SEGV $$ ;;

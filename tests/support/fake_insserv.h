@@ -13,7 +13,8 @@ public:
     explicit FakeInsserv(const QString &root);
 
     void set_listing(const QStringList &lines);
-    // One of "exit N", "crash", "hang" (after any output) or "silent" (no output, no end).
+    // One of "exit N", "crash", "hang" (after any output), "silent" (no output, no
+    // end) or, for the listing, "trickle" (one line at a time, with pauses).
     void set_behaviour(const QString &key, const QString &behaviour);
     void set_stderr(const QString &key, const QString &text);
     void remove_program();

@@ -1,0 +1,5 @@
+#include "table/service_table.h"
+
+void ServiceTable::edit_service(QTableWidgetItem *)
+{
+}

@@ -1,0 +1,114 @@
+#pragma once
+
+#include "catalogue/service.h"
+
+#include <QHash>
+#include <QItemSelection>
+#include <QMap>
+#include <QPair>
+#include <QSet>
+#include <QTableWidget>
+
+#include <memory>
+
+class ServiceItemDelegate;
+
+// Pending changes: (service, runlevel) or (service, "") for the service's state.
+using ChangeMap = QMap<QPair<Service, QString>, QString>;
+
+// The runlevel matrix: one row per service, columns for its name, its start
+// state, the eight runlevels and its kill state. A table is loaded once and
+// replaced by a new one after every apply, reset or undo.
+class ServiceTable : public QTableWidget
+{
+    Q_OBJECT
+
+public:
+    enum ItemRole {
+        ServiceNameRole = Qt::UserRole,
+        MarkRole = Qt::UserRole + 1,
+        RunlevelRole = Qt::UserRole + 3,
+        KindRole = Qt::UserRole + 4,
+        ChangedRole = Qt::UserRole + 5,
+        KillOrderRole = Qt::UserRole + 7,
+    };
+    enum CellKind { NameCell = 1, StateCell = 2, RunlevelCell = 3 };
+
+    ServiceTable();
+    ~ServiceTable() override;
+
+    bool load();
+    QList<Service> services(bool all_rows) const;
+    int sizeHintForColumn(int column) const override;
+
+    static const QString enabled_mark;
+    static const QString disabled_mark;
+
+signals:
+    void table_changed(bool);
+    void need_restart();
+    void selection_changed(bool, bool, bool, bool, bool);
+
+private slots:
+    void context_menu(const QPoint &pos);
+    void toggle_service_state(QTableWidgetItem *item);
+    void toggle_service_runlevel(QTableWidgetItem *item);
+    void switch_service_state(QTableWidgetItem *item, bool enable);
+    void switch_service_runlevel(QTableWidgetItem *item, QString mark);
+    void highlight_service_dependencies(QTableWidgetItem *item);
+    void selectionChanged(const QItemSelection &selected, const QItemSelection &deselected) override;
+
+public slots:
+    void apply_changes();
+    void toggle_item(QTableWidgetItem *item);
+    void switch_services_runlevels(QString mark);
+    void switch_services_state(bool enable);
+    void highlight_services_dependencies(bool on);
+    void edit_service(QTableWidgetItem *item);
+    void reset_services_defaults();
+    void selectAll() override;
+    void filter_items(int column);
+
+protected:
+    // Loading
+    void run_preliminary_insserv();
+    bool read_listing();
+    void scan_links();
+    void collect_unlisted_services();
+    void fill_rows();
+    QString name_text(const Service &service) const;
+    QString state_text(const Service &service, const QSet<Service> &side) const;
+
+    // Editing
+    bool register_change(Service service, QString level, QString new_value, QString old_value);
+    QString sequence_text(const Service &service, const QSet<Service> &side) const;
+    bool service_enabled(int row) const;
+
+    // Dependency highlighting
+    QTableWidgetItem *find_service_item(const QString &name);
+
+    // Applying
+    void run_insserv(const Service &service, const QString &level, const QString &value, bool force,
+                     bool dryrun);
+    void run_changes(const ChangeMap &work, bool force, bool dryrun);
+
+    bool state_cell_selected = false;
+    bool enabled_state_selected = false;
+    bool disabled_state_selected = false;
+    bool level_cell_selected = false;
+    bool level_s_selected = false;
+    bool started_level_selected = false;
+    bool stopped_level_selected = false;
+    bool ignored_level_selected = false;
+
+    QSet<Service> start_services;
+    QSet<Service> kill_services;
+    QSet<Service> linked_services;
+    QSet<Service> unlisted_services;
+    ChangeMap changes;
+    ChangeMap loaded_values;
+    QList<QTableWidgetItem *> highlighted_items;
+
+private:
+    std::unique_ptr<ServiceItemDelegate> delegate;
+};

@@ -1,0 +1,52 @@
+#pragma once
+
+#include "table/service_table.h"
+
+// The service table with its recorded state opened up for the tests.
+class InspectableTable : public ServiceTable
+{
+public:
+    using ServiceTable::changes;
+    using ServiceTable::find_service_item;
+    using ServiceTable::highlighted_items;
+    using ServiceTable::kill_services;
+    using ServiceTable::linked_services;
+    using ServiceTable::loaded_values;
+    using ServiceTable::run_changes;
+    using ServiceTable::run_insserv;
+    using ServiceTable::start_services;
+    using ServiceTable::unlisted_services;
+
+    // The row of a service, wherever sorting has put it.
+    int row_of(const QString &name) const
+    {
+        for (int row = 0; row < rowCount(); ++row) {
+            if (item(row, 0)->data(ServiceNameRole).toString() == name)
+                return row;
+        }
+        return -1;
+    }
+
+    QTableWidgetItem *cell(const QString &name, int column) const { return item(row_of(name), column); }
+
+    // Column of a runlevel: "S" is 2, "1" to "6" are 3 to 8, "0" is 9.
+    static int column_of(const QString &runlevel)
+    {
+        return runlevel == QLatin1String("S") ? 2 : runlevel == QLatin1String("0") ? 9 : runlevel.toInt() + 2;
+    }
+
+    QTableWidgetItem *level_cell(const QString &name, const QString &runlevel) const
+    {
+        return cell(name, column_of(runlevel));
+    }
+
+    QStringList visible_names() const
+    {
+        QStringList names;
+        for (int row = 0; row < rowCount(); ++row) {
+            if (!isRowHidden(row))
+                names.append(item(row, 0)->data(ServiceNameRole).toString());
+        }
+        return names;
+    }
+};

@@ -1,0 +1,42 @@
+#pragma once
+
+#include <QMessageBox>
+#include <QObject>
+#include <QPointer>
+#include <QStringList>
+#include <QTimer>
+
+#include <functional>
+
+// Answers the modal dialogs, message boxes and popup menus that the code under
+// test opens, in the order they appear. A modal widget nobody expected is
+// closed and recorded, so a test can never block on one.
+class ModalWatcher : public QObject
+{
+    Q_OBJECT
+
+public:
+    using Handler = std::function<void(QWidget *)>;
+
+    ModalWatcher();
+
+    void expect(Handler handler);
+    // Presses the given button of the next message box and records its title and text.
+    void expect_message(QMessageBox::StandardButton button);
+    // Triggers the entry of the next popup menu with this text; an empty text closes it.
+    void expect_menu(const QString &entry);
+
+    int pending() const { return handlers.size(); }
+
+    QStringList titles;
+    QStringList texts;
+    QList<QStringList> menus;
+    QStringList unexpected;
+
+private:
+    void poll();
+
+    QList<Handler> handlers;
+    QPointer<QWidget> handling;
+    QTimer timer;
+};
