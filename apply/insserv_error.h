@@ -1,0 +1,20 @@
+#pragma once
+
+#include "catalogue/service.h"
+
+#include <QString>
+
+// The one error of the operations that change the system. It carries the
+// title and text of the message box that the catching operation shows.
+class InsservError
+{
+public:
+    explicit InsservError(const QString &detail, const Service &service = Service());
+
+    QString title() const { return title_text; }
+    QString message() const { return message_text; }
+
+private:
+    QString title_text;
+    QString message_text;
+};
