@@ -8,10 +8,18 @@
 #include <QFileInfo>
 #include <QTest>
 
+namespace {
+
+// Only the newest root is in effect; an older one destroyed later leaves it so.
+const TestRoot *current_root = nullptr;
+QByteArray host_path;
+
+} // namespace
+
 TestRoot::TestRoot()
-    : fake(directory.path())
-    , saved_path(qgetenv("PATH"))
+    : fake((current_root ? QByteArray() : host_path = qgetenv("PATH"), directory.path()))
 {
+    current_root = this;
     QDir().mkpath(path(QStringLiteral("etc/init.d")));
     QDir().mkpath(path(QStringLiteral("etc/insserv/overrides")));
     test_hooks::set_system_root(directory.path());
@@ -21,9 +29,12 @@ TestRoot::TestRoot()
 
 TestRoot::~TestRoot()
 {
+    if (current_root != this)
+        return;
+    current_root = nullptr;
     test_hooks::set_system_root(QString());
     ServiceInfo::_virtual_facilities.clear();
-    qputenv("PATH", saved_path);
+    qputenv("PATH", host_path);
 }
 
 QString TestRoot::path(const QString &relative) const

@@ -32,5 +32,4 @@ public:
 private:
     QTemporaryDir directory;
     FakeInsserv fake;
-    QByteArray saved_path;
 };
