@@ -42,9 +42,13 @@ QtSingleApplication::QtSingleApplication(int &argc, char **argv, bool)
 {
     // A crashed instance's lock is stale (its process is gone) and tryLock
     // takes it over; a living instance keeps it for its whole run.
-    running = !lock.tryLock(0);
-    if (!running)
+    if (lock.tryLock(0)) {
         listen();
+        return;
+    }
+    // Any other failure (an unwritable directory, say) leaves this instance
+    // alone rather than unable to start.
+    running = lock.error() == QLockFile::LockFailedError;
 }
 
 QString QtSingleApplication::instance_path()
