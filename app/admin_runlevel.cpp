@@ -1,0 +1,245 @@
+#include "app/admin_runlevel.h"
+
+#include "app/find_service_dialog.h"
+#include "app/resource.h"
+#include <vorn_help_menu.h>
+#include <vornintegration.h>
+#include "table/service_table.h"
+
+#include <QAction>
+#include <QApplication>
+#include <QCloseEvent>
+#include <QDesktopWidget>
+#include <QMenuBar>
+#include <QMessageBox>
+#include <QSettings>
+#include <QSignalMapper>
+#include <QToolBar>
+#include <QVBoxLayout>
+
+AdminRunlevel::AdminRunlevel()
+{
+    auto *central = new QWidget;
+    central_layout = new QVBoxLayout(central);
+    setCentralWidget(central);
+
+    build_actions();
+    build_menus();
+    build_mappers();
+    build_tool_bar();
+    rebuild_table();
+
+    const QRect desktop = QApplication::desktop()->geometry();
+    QSettings settings;
+    vornRestoreGeometry(this, &settings, QRect(0, 0, desktop.width() / 2, desktop.height() / 2), false);
+    setWindowTitle(tr("Vorn Runlevels"));
+}
+
+AdminRunlevel::~AdminRunlevel() = default;
+
+QAction *AdminRunlevel::make_action(const char *icon, const QString &text)
+{
+    return new QAction(Resource::instance().icon(QLatin1String(icon)), text, this);
+}
+
+QAction *AdminRunlevel::make_action(const char *icon, const QString &text, const QString &shortcut)
+{
+    QAction *action = make_action(icon, text);
+    action->setShortcut(QKeySequence(shortcut, QKeySequence::NativeText));
+    return action;
+}
+
+void AdminRunlevel::build_actions()
+{
+    apply_all = make_action("apply all", tr("&Apply all changes"));
+    undo_all = make_action("undo changes", tr("&Undo all changes"));
+    undo_all->setShortcuts(QKeySequence::Undo);
+    exit = make_action("exit", tr("&Exit"), tr("CTRL+Q"));
+    enable = make_action("service enable", tr("&Enable service"), tr("CTRL+S"));
+    disable = make_action("service disable", tr("&Disable service"), tr("CTRL+K"));
+    start_on_level = make_action("service start", tr("&Start on level"), tr("CTRL+S"));
+    stop_on_level = make_action("service stop", tr("&Stop on level"), tr("CTRL+K"));
+    ignore_on_level = make_action("service ignore", tr("&Ignore on level"), tr("CTRL+I"));
+    toggle = make_action("toggle", tr("&Toggle cell"));
+    toggle->setShortcut(QKeySequence(Qt::Key_Space));
+    edit = make_action("edit service", tr("&Edit"), tr("CTRL+E"));
+    find = make_action("find service", tr("&Find"));
+    find->setShortcuts(QKeySequence::Find);
+    reset = make_action("reset service", tr("&Reset to defaults"), tr("CTRL+R"));
+    // Toggling is reached by its key only: no menu entry, no button.
+    addAction(toggle);
+
+    connect(apply_all, &QAction::triggered, this, &AdminRunlevel::apply_changes);
+    connect(undo_all, &QAction::triggered, this, &AdminRunlevel::undo_changes);
+    connect(exit, &QAction::triggered, this, &QWidget::close);
+    connect(toggle, &QAction::triggered, this, &AdminRunlevel::toggle_item);
+    connect(edit, &QAction::triggered, this, &AdminRunlevel::edit_service);
+    connect(find, &QAction::triggered, this, &AdminRunlevel::find_service);
+    connect(reset, &QAction::triggered, this, &AdminRunlevel::reset_service_defaults);
+}
+
+void AdminRunlevel::build_menus()
+{
+    QMenu *file = menuBar()->addMenu(tr("&File"));
+    file->addActions({apply_all, undo_all, exit});
+
+    QMenu *service = menuBar()->addMenu(tr("&Service"));
+    auto *state = new QMenu(tr("&State"), service);
+    state->addActions({enable, disable});
+    auto *action = new QMenu(tr("&Action"), service);
+    action->addActions({start_on_level, stop_on_level, ignore_on_level});
+    service->addMenu(state);
+    service->addMenu(action);
+    service->addActions({edit, find, reset});
+
+    menuBar()->addMenu(new VornHelpMenu(this));
+}
+
+void AdminRunlevel::build_mappers()
+{
+    state_mapper = new QSignalMapper(this);
+    state_mapper->setMapping(enable, 1);
+    state_mapper->setMapping(disable, 0);
+    for (QAction *action : {enable, disable})
+        connect(action, &QAction::triggered, state_mapper, qOverload<>(&QSignalMapper::map));
+    connect(state_mapper, &QSignalMapper::mappedInt, this, &AdminRunlevel::switch_services_state);
+
+    level_mapper = new QSignalMapper(this);
+    level_mapper->setMapping(start_on_level, QStringLiteral("S"));
+    level_mapper->setMapping(stop_on_level, QStringLiteral("K"));
+    level_mapper->setMapping(ignore_on_level, QStringLiteral(""));
+    for (QAction *action : {start_on_level, stop_on_level, ignore_on_level})
+        connect(action, &QAction::triggered, level_mapper, qOverload<>(&QSignalMapper::map));
+    connect(level_mapper, &QSignalMapper::mappedString, this, &AdminRunlevel::switch_services_runlevels);
+}
+
+void AdminRunlevel::build_tool_bar()
+{
+    tool_bar = new QToolBar(this);
+    tool_bar->setFloatable(false);
+    tool_bar->setMovable(false);
+    tool_bar->addActions({apply_all, undo_all});
+    tool_bar->addSeparator();
+    tool_bar->addActions({enable, disable});
+    tool_bar->addSeparator();
+    tool_bar->addActions({ignore_on_level, start_on_level, stop_on_level});
+    tool_bar->addSeparator();
+    tool_bar->addActions({find, reset, edit});
+    addToolBar(tool_bar);
+}
+
+// The old table goes later, not at once: this may run inside one of its own
+// signals (a dependency edit asking for a restart), with its code still on the stack.
+void AdminRunlevel::rebuild_table()
+{
+    if (table) {
+        table->disconnect(this);
+        central_layout->removeWidget(table);
+        table->hide();
+        table->deleteLater();
+    }
+    table = new ServiceTable;
+    apply_all->setEnabled(false);
+    undo_all->setEnabled(false);
+    connect(table, &ServiceTable::table_changed, this, &AdminRunlevel::enable_apply_action);
+    connect(table, &ServiceTable::need_restart, this, &AdminRunlevel::undo_changes);
+    connect(table, &ServiceTable::selection_changed, this, &AdminRunlevel::selection_changed);
+    central_layout->addWidget(table);
+    table->load();
+}
+
+bool AdminRunlevel::confirmed(const QString &title, const QString &question)
+{
+    return QMessageBox::question(this, title, question, QMessageBox::Yes | QMessageBox::No, QMessageBox::Yes)
+        == QMessageBox::Yes;
+}
+
+void AdminRunlevel::enable_apply_action(bool enable_actions)
+{
+    apply_all->setEnabled(enable_actions);
+    undo_all->setEnabled(enable_actions);
+}
+
+void AdminRunlevel::selection_changed(bool any, bool many, bool state, bool level, bool level_s)
+{
+    if (!any) {
+        for (QAction *action : {enable, disable, start_on_level, ignore_on_level, stop_on_level, toggle, reset, edit})
+            action->setEnabled(false);
+        return;
+    }
+    enable->setEnabled(!level);
+    disable->setEnabled(!level);
+    start_on_level->setEnabled(level && !state);
+    ignore_on_level->setEnabled(level && !state);
+    stop_on_level->setEnabled(level && !state && !level_s);
+    toggle->setEnabled(!many);
+    reset->setEnabled(!state && !level && !apply_all->isEnabled());
+    edit->setEnabled(!many && !state && !level);
+    table->highlight_services_dependencies(edit->isEnabled());
+}
+
+void AdminRunlevel::apply_changes()
+{
+    if (!confirmed(tr("Confirmation"), tr("Apply all changes?")))
+        return;
+    table->apply_changes();
+    rebuild_table();
+}
+
+void AdminRunlevel::undo_changes()
+{
+    if (confirmed(tr("Confirmation"), tr("Undo all changes?")))
+        rebuild_table();
+}
+
+void AdminRunlevel::find_service()
+{
+    FindServiceDialog dialog(table);
+    dialog.exec();
+    dialog.show_hidden_rows();
+}
+
+void AdminRunlevel::edit_service()
+{
+    table->edit_service(nullptr);
+}
+
+void AdminRunlevel::reset_service_defaults()
+{
+    if (!confirmed(tr("Reset to defaults"), tr("Set defaults values for the selected services?")))
+        return;
+    table->reset_services_defaults();
+    rebuild_table();
+}
+
+void AdminRunlevel::switch_services_runlevels(QString mark)
+{
+    table->switch_services_runlevels(mark);
+}
+
+void AdminRunlevel::toggle_item()
+{
+    table->toggle_item(nullptr);
+}
+
+void AdminRunlevel::switch_services_state(int enable_services)
+{
+    table->switch_services_state(enable_services != 0);
+}
+
+void AdminRunlevel::closeEvent(QCloseEvent *event)
+{
+    if (apply_all->isEnabled()) {
+        const auto answer = QMessageBox::question(this, tr("Unapplied changed"), tr("Apply changes before exit?"),
+                                                  QMessageBox::Yes | QMessageBox::No | QMessageBox::Cancel,
+                                                  QMessageBox::No);
+        if (answer == QMessageBox::Cancel) {
+            event->ignore();
+            return;
+        }
+        if (answer == QMessageBox::Yes)
+            apply_changes();
+    }
+    QSettings settings;
+    vornSaveGeometry(this, &settings, false);
+}

@@ -1,0 +1,66 @@
+#pragma once
+
+#include <QMainWindow>
+
+class QAction;
+class QSignalMapper;
+class QToolBar;
+class QVBoxLayout;
+class ServiceTable;
+
+// The program's only window: hosts the service table, replaces it by a freshly
+// loaded one after every apply, reset and undo, and offers every operation as
+// an action enabled from what is selected.
+class AdminRunlevel : public QMainWindow
+{
+    Q_OBJECT
+
+public:
+    AdminRunlevel();
+    ~AdminRunlevel() override;
+
+protected:
+    void closeEvent(QCloseEvent *event) override;
+
+private slots:
+    void enable_apply_action(bool enable);
+    void selection_changed(bool any, bool many, bool state, bool level, bool level_s);
+    void apply_changes();
+    void undo_changes();
+    void find_service();
+    void edit_service();
+    void reset_service_defaults();
+    void switch_services_runlevels(QString mark);
+    void toggle_item();
+    void switch_services_state(int enable);
+
+private:
+    QAction *make_action(const char *icon, const QString &text);
+    QAction *make_action(const char *icon, const QString &text, const QString &shortcut);
+    void build_actions();
+    void build_menus();
+    void build_tool_bar();
+    void build_mappers();
+    void rebuild_table();
+    bool confirmed(const QString &title, const QString &question);
+
+    ServiceTable *table = nullptr;
+    QVBoxLayout *central_layout = nullptr;
+    QToolBar *tool_bar = nullptr;
+
+    QAction *apply_all = nullptr;
+    QAction *undo_all = nullptr;
+    QAction *exit = nullptr;
+    QAction *enable = nullptr;
+    QAction *disable = nullptr;
+    QAction *start_on_level = nullptr;
+    QAction *stop_on_level = nullptr;
+    QAction *ignore_on_level = nullptr;
+    QAction *toggle = nullptr;
+    QAction *edit = nullptr;
+    QAction *find = nullptr;
+    QAction *reset = nullptr;
+
+    QSignalMapper *state_mapper = nullptr;
+    QSignalMapper *level_mapper = nullptr;
+};
