@@ -2,6 +2,11 @@
 
 Resource::Resource()
 {
+    // The program brings its own icon, and one that common themes lack, for
+    // themes that do not have them.
+    Q_INIT_RESOURCE(icons);
+    QIcon::setFallbackSearchPaths(QIcon::fallbackSearchPaths() << QStringLiteral(":/icons"));
+
     const QList<QPair<const char *, const char *>> names = {
         {"service start", "dialog-ok-apply"}, {"service stop", "user-busy"},
         {"service ignore", "page-simple"},    {"apply all", "system-run"},

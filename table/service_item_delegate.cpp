@@ -5,6 +5,8 @@
 
 #include <QPainter>
 
+#include <algorithm>
+
 void ServiceItemDelegate::paint(QPainter *painter, const QStyleOptionViewItem &option,
                                 const QModelIndex &index) const
 {
@@ -29,6 +31,12 @@ void ServiceItemDelegate::paint(QPainter *painter, const QStyleOptionViewItem &o
         if (icon.isNull())
             painter->fillRect(option.rect, QColor(176, 60, 60));
     }
-    if (!icon.isNull())
-        icon.paint(painter, option.rect, Qt::AlignCenter, QIcon::Normal, QIcon::Off);
+    if (icon.isNull())
+        return;
+    // Scalable icons stretch to whatever they are painted into: keep them square
+    // and of one size, so start and stop marks look alike in every column.
+    const int side = std::min({option.rect.width(), option.rect.height(), 22});
+    QRect square(0, 0, side, side);
+    square.moveCenter(option.rect.center());
+    icon.paint(painter, square, Qt::AlignCenter, QIcon::Normal, QIcon::Off);
 }
