@@ -120,17 +120,14 @@ void ServiceTable::apply_changes()
 }
 
 // A service is reset by deleting its override and letting insserv register it
-// again from its script. A service whose row is hidden keeps its override: its
-// insserv runs would be skipped, and a deleted override without them leaves
-// links that match neither the old override nor the script.
+// again from its script. selectedItems() leaves hidden rows out, so a service
+// whose row is hidden keeps its override, just as run_changes skips its runs.
 void ServiceTable::reset_services_defaults()
 {
     try {
         ChangeMap removals;
         ChangeMap registrations;
         for (const QTableWidgetItem *cell : selectedItems()) {
-            if (isRowHidden(cell->row()))
-                continue;
             const Service service(cell->data(ServiceNameRole).toString());
             if (override_exists(service) && !remove_override(service))
                 throw InsservError(tr("Error while resetting service settings"));

@@ -73,6 +73,7 @@ QStringList boxes_of(const std::function<void()> &operation, const QWidget *tabl
 {
     ModalWatcher watcher;
     QStringList seen;
+    // Two answers: a box following the expected one shows up in the description.
     for (int box = 0; box < 2; ++box) {
         watcher.expect([&seen, table](QWidget *widget) {
             auto *message = qobject_cast<QMessageBox *>(widget);
@@ -285,29 +286,32 @@ void TestApplyChanges::first_error_ends_the_apply()
 void TestApplyChanges::reset_registers_from_the_script_data()
 {
     QTest::addColumn<QStringList>("selected");
-    QTest::addColumn<QString>("hidden");
+    QTest::addColumn<QString>("situation");
     QTest::addColumn<QStringList>("calls");
     QTest::addColumn<QStringList>("overrides_left");
-    QTest::newRow("service with override") << QStringList{"cron"} << "" << QStringList{"--remove --force cron", "cron"}
-                                           << QStringList{"rsync"};
+    QTest::newRow("service with override")
+        << QStringList{"cron"} << "" << QStringList{"--remove --force cron", "cron"} << QStringList{"rsync"};
     QTest::newRow("service without override")
         << QStringList{"ssh"} << "" << QStringList{"--remove --force ssh", "ssh"} << QStringList{"cron", "rsync"};
     QTest::newRow("disabled service ends registered")
         << QStringList{"rsync"} << "" << QStringList{"--remove --force rsync", "rsync"} << QStringList{"cron"};
     QTest::newRow("whole row handled once")
-        << QStringList{"cron", "cron"} << "" << QStringList{"--remove --force cron", "cron"} << QStringList{"rsync"};
+        << QStringList{"cron"} << "whole rows" << QStringList{"--remove --force cron", "cron"} << QStringList{"rsync"};
     QTest::newRow("removals down, registrations up")
         << QStringList{"cron", "rsync"} << ""
         << QStringList{"--remove --force rsync", "--remove --force cron", "cron", "rsync"} << QStringList();
     QTest::newRow("nothing selected") << QStringList() << "" << QStringList() << QStringList{"cron", "rsync"};
-    QTest::newRow("hidden row left alone")
-        << QStringList{"cron", "rsync"} << "rsync" << QStringList{"--remove --force cron", "cron"} << QStringList{"rsync"};
+    QTest::newRow("hidden row left alone") << QStringList{"cron", "rsync"} << "rsync hidden"
+                                           << QStringList{"--remove --force cron", "cron"} << QStringList{"rsync"};
+    QTest::newRow("no overrides directory")
+        << QStringList{"cron"} << "no overrides directory" << QStringList{"--remove --force cron", "cron"}
+        << QStringList();
 }
 
 void TestApplyChanges::reset_registers_from_the_script()
 {
     QFETCH(QStringList, selected);
-    QFETCH(QString, hidden);
+    QFETCH(QString, situation);
     QFETCH(QStringList, calls);
     QFETCH(QStringList, overrides_left);
     System system;
@@ -316,13 +320,16 @@ void TestApplyChanges::reset_registers_from_the_script()
     system.root.add_override("rsync", {"Default-Start: 3"});
     InspectableTable table;
     QVERIFY(system.load(table));
-    table.clearSelection();
-    if (selected.size() == 2 && selected.first() == selected.last())
-        table.selectRow(table.row_of(selected.first()));
-    else
-        select(table, selected, 0);
-    if (!hidden.isEmpty())
-        table.setRowHidden(table.row_of(hidden), true);
+    select(table, selected, 0);
+    if (situation == "whole rows") {
+        for (const QString &name : selected)
+            table.selectRow(table.row_of(name));
+        QCOMPARE(table.selectedItems().size(), 11 * selected.size());
+    } else if (situation == "rsync hidden") {
+        table.setRowHidden(table.row_of("rsync"), true);
+    } else if (situation == "no overrides directory") {
+        QVERIFY(QDir(system.root.path(overrides)).removeRecursively());
+    }
 
     QCOMPARE(boxes_of([&table] { table.reset_services_defaults(); }, &table),
              QStringList{"information Result: Reset is completed (none)"});
