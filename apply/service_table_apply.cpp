@@ -18,7 +18,7 @@ const QString kill_mark = QStringLiteral("K");
 
 // A service missing from the insserv listing has no sequence number. Its changes
 // run last in their group, whatever they do: by then every listed service it may
-// depend on has been registered, and nothing registered can depend on it.
+// depend on has been registered.
 const qint64 unlisted_key = std::numeric_limits<qint64>::max();
 
 // Stops run from the highest sequence down, so a service goes before what it
