@@ -6,6 +6,7 @@
 #include <QFile>
 #include <QFileInfo>
 #include <QProcess>
+#include <QTest>
 
 bool RealInsserv::available()
 {
@@ -16,14 +17,16 @@ RealInsserv::RealInsserv(TestRoot &root)
     : wrapper(root.path(QStringLiteral("sbin/insserv")))
 {
     const QString base = root.path();
-    Q_ASSERT(!base.contains(QLatin1Char('\'')));
+    QVERIFY2(!base.contains(QLatin1Char('\'')), "the root's path cannot be quoted for the shell");
     QDir().mkpath(root.path(QStringLiteral("lib/insserv")));
     const QString text = QStringLiteral("#!/bin/sh\nexec %1 -p '%2/etc/init.d' -o '%2/etc/insserv/overrides'"
                                         " -c '%2/etc/insserv.conf' -i '%2/lib/insserv' \"$@\"\n")
                              .arg(host_program(), base);
-    for (const QString &program : {wrapper, root.path(QStringLiteral("bin/insserv"))}) {
-        root.write_file(QDir(base).relativeFilePath(program), text.toUtf8());
-        QFile::setPermissions(program, QFile::ReadOwner | QFile::WriteOwner | QFile::ExeOwner);
+    // One wrapper replaces both fakes: the listing and every change run
+    // "/sbin/insserv", the preliminary run at each load "insserv" from PATH.
+    for (const QString &program : {QStringLiteral("sbin/insserv"), QStringLiteral("bin/insserv")}) {
+        root.write_file(program, text.toUtf8());
+        QFile::setPermissions(root.path(program), QFile::ReadOwner | QFile::WriteOwner | QFile::ExeOwner);
     }
 }
 
