@@ -254,8 +254,9 @@ void TestApplyChanges::first_error_ends_the_apply_data()
                                                  << "Overrides directory \"%1/etc/insserv/overrides\" does not exist.";
     QTest::newRow("forced removal fails")
         << "cron" << QStringList{"--remove --force cron"} << "An error has occured on processing \"cron\"  service!";
-    QTest::newRow("service change fails") << "ssh" << QStringList{"--remove --force cron", "cron", "--remove ssh"}
-                                          << "An error has occured on processing \"ssh\"  service: busy\n";
+    QTest::newRow("second of three service changes fails")
+        << "ssh" << QStringList{"--remove --force cron", "cron", "--remove ntp", "--remove ssh"}
+        << "An error has occured on processing \"ssh\"  service: busy\n";
 }
 
 void TestApplyChanges::first_error_ends_the_apply()
@@ -265,10 +266,11 @@ void TestApplyChanges::first_error_ends_the_apply()
     QFETCH(QString, message);
     System system;
     system.add_example();
+    system.add("ntp", 4, true);
     InspectableTable table;
     QVERIFY(system.load(table));
     switch_levels(table, "cron", {"2"}, "K");
-    switch_state(table, {"ssh"}, false);
+    switch_state(table, {"ssh", "ntp"}, false);
     switch_state(table, {"rsync"}, true);
     if (failure == "override is a directory")
         QVERIFY(QDir().mkpath(system.root.path(overrides + "cron")));
