@@ -8,7 +8,10 @@
 #include <QDir>
 #include <QFile>
 #include <QObject>
+#include <QRegularExpression>
 #include <QSaveFile>
+
+#include <unistd.h>
 
 namespace {
 
@@ -71,7 +74,14 @@ bool store_override(Service service, QStringList lines)
     QSaveFile file(path);
     if (!file.open(QIODevice::WriteOnly))
         return false;
-    file.write((lines.join(QLatin1Char('\n')) + QLatin1Char('\n')).toUtf8());
+    const QByteArray content = (lines.join(QLatin1Char('\n')) + QLatin1Char('\n')).toUtf8();
+    // QSaveFile::commit misses a short write during its final flush (a full disk,
+    // a quota) and would put a truncated override in place: flush and sync here,
+    // and give the temporary file up on any failure.
+    if (file.write(content) != content.size() || !file.flush() || ::fsync(file.handle()) != 0) {
+        file.cancelWriting();
+        return false;
+    }
     return file.commit();
 }
 
@@ -102,7 +112,10 @@ QString override_level(QVariant payload, QString name, QString value)
     if (!start_field && name != QLatin1String("Default-Stop"))
         return value;
 
-    QStringList levels = value.split(QLatin1Char(' '), Qt::KeepEmptyParts);
+    // A tab between levels still separates them: otherwise the level would stay in
+    // the one field while joining the other, and insserv would both start and stop it.
+    static const QRegularExpression separator(QStringLiteral("[ \t]"));
+    QStringList levels = value.split(separator, Qt::KeepEmptyParts);
     levels.removeAll(level);
     if ((start_field && state == QLatin1String("S")) || (!start_field && state == QLatin1String("K")))
         levels.append(level);
