@@ -45,7 +45,7 @@ QStringList unique_sorted(QStringList names)
 DependenciesWidget::DependenciesWidget(ServiceTable *table, const QString &service_name,
                                        const DependencyFields &dependencies)
     : QTreeView(table)
-    , model(new QStandardItemModel(this))
+    , tree_model(new QStandardItemModel(this))
     , table(table)
     , service(service_name)
 {
@@ -58,9 +58,13 @@ DependenciesWidget::DependenciesWidget(ServiceTable *table, const QString &servi
             QSet<Service> visited;
             add_dependency_item(dependency, kind, facilities, visited);
         }
-        model->appendRow(kind);
+        tree_model->appendRow(kind);
     }
-    setModel(model);
+    setModel(tree_model);
+    // The dependencies are what the user came for; the services behind a facility
+    // stay folded until asked for.
+    for (int row = 0; row < tree_model->rowCount(); ++row)
+        expand(tree_model->index(row, 0));
     setHeaderHidden(true);
     setContextMenuPolicy(Qt::CustomContextMenu);
     connect(this, &QWidget::customContextMenuRequested, this, &DependenciesWidget::show_context_menu);
@@ -94,8 +98,8 @@ void DependenciesWidget::add_dependency_item(const Service &dependency, QStandar
 QVariantList DependenciesWidget::collect_dependencies() const
 {
     QVariantList payload;
-    for (int row = 0; row < model->rowCount(); ++row) {
-        const QStandardItem *kind = model->item(row);
+    for (int row = 0; row < tree_model->rowCount(); ++row) {
+        const QStandardItem *kind = tree_model->item(row);
         QVariantList dependencies;
         for (int child = 0; child < kind->rowCount(); ++child) {
             const QStandardItem *dependency = kind->child(child);
@@ -110,7 +114,7 @@ QVariantList DependenciesWidget::collect_dependencies() const
 
 void DependenciesWidget::show_context_menu(const QPoint &point)
 {
-    QStandardItem *item = model->itemFromIndex(indexAt(point));
+    QStandardItem *item = tree_model->itemFromIndex(indexAt(point));
     const bool member = item && item->parent() && item->parent()->parent();
     if (member)
         return;
@@ -165,8 +169,8 @@ void DependenciesWidget::toggle_optional(QStandardItem *item)
 void DependenciesWidget::add_dependency_keyword()
 {
     QStringList offered = LSBDependency::keywords;
-    for (int row = 0; row < model->rowCount(); ++row)
-        offered.removeAll(model->item(row)->data(Qt::UserRole).toString());
+    for (int row = 0; row < tree_model->rowCount(); ++row)
+        offered.removeAll(tree_model->item(row)->data(Qt::UserRole).toString());
     offered.sort(Qt::CaseSensitive);
     if (offered.isEmpty()) {
         QMessageBox::warning(nullptr, tr("Add dependency kind"), tr("All possible keywords is used"),
@@ -178,7 +182,7 @@ void DependenciesWidget::add_dependency_keyword()
         QInputDialog::getItem(this, tr("Add dependency kind"), tr("Keyword:"), offered, 0, false, &chosen);
     if (!chosen)
         return;
-    model->appendRow(kind_row(keyword));
+    tree_model->appendRow(kind_row(keyword));
     mark_modified();
 }
 
@@ -236,7 +240,7 @@ void DependenciesWidget::delete_dependency(QStandardItem *item)
     if (item->parent())
         item->parent()->removeRow(item->row());
     else
-        model->removeRow(item->row());
+        tree_model->removeRow(item->row());
     mark_modified();
 }
 

@@ -50,7 +50,7 @@ private:
     void mark_modified();
 
     bool modified_flag = false;
-    QStandardItemModel *model = nullptr;
+    QStandardItemModel *tree_model = nullptr;
     ServiceTable *table = nullptr;
     Service service;
 };
