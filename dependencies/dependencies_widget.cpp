@@ -190,6 +190,8 @@ void DependenciesWidget::add_dependency_keyword()
 // the new row optional rather than becoming part of its name.
 void DependenciesWidget::add_dependency(QStandardItem *item)
 {
+    if (!item)
+        return;
     const QStringList excluded = excluded_names(item);
     bool chosen = false;
     const QString text = QInputDialog::getItem(this, tr("Add dependency"), tr("Service name:"),
@@ -237,6 +239,8 @@ QStringList DependenciesWidget::offered_names(const QStringList &excluded) const
 
 void DependenciesWidget::delete_dependency(QStandardItem *item)
 {
+    if (!item)
+        return;
     if (item->parent())
         item->parent()->removeRow(item->row());
     else
