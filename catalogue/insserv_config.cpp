@@ -77,6 +77,12 @@ FacilityMap read_insserv_config(const QString &path)
 
 void expand_facility(QList<Service> &output, const Service &service)
 {
+    // Plain services skip the facility map: where no facility is defined, every
+    // request for the map reads the configuration files again.
+    if (!service.is_virtual()) {
+        output.append(service);
+        return;
+    }
     QSet<QString> path;
     expand(output, service, ServiceInfo::virtual_facilities(), path);
 }

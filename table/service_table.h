@@ -111,4 +111,9 @@ protected:
 
 private:
     std::unique_ptr<ServiceItemDelegate> delegate;
+
+    // Dependency highlighting: the name cell of every service and provided name,
+    // built on first use after loading. The services of a table never change and
+    // its cells outlive any sorting, so one lookup serves every selection change.
+    QHash<QString, QTableWidgetItem *> dependency_cells;
 };

@@ -6,6 +6,8 @@
 #include <QMenu>
 #include <QTest>
 
+#include <algorithm>
+
 ModalWatcher::ModalWatcher()
 {
     connect(&timer, &QTimer::timeout, this, &ModalWatcher::poll);
@@ -66,9 +68,12 @@ void ModalWatcher::poll()
     QWidget *widget = QApplication::activePopupWidget();
     if (!widget)
         widget = QApplication::activeModalWidget();
-    if (!widget || !widget->isVisible() || widget == handling)
+    handled.erase(std::remove_if(handled.begin(), handled.end(),
+                                 [](const QPointer<QWidget> &shown) { return !shown || !shown->isVisible(); }),
+                  handled.end());
+    if (!widget || !widget->isVisible() || handled.contains(widget))
         return;
-    handling = widget;
+    handled.append(widget);
     if (handlers.isEmpty()) {
         unexpected.append(widget->windowTitle());
         widget->close();

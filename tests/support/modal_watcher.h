@@ -37,6 +37,8 @@ private:
     void poll();
 
     QList<Handler> handlers;
-    QPointer<QWidget> handling;
+    // Every modal widget answered and still shown: when a nested one closes, the
+    // one below it becomes active again and must not be answered a second time.
+    QList<QPointer<QWidget>> handled;
     QTimer timer;
 };

@@ -1,0 +1,81 @@
+#include "dependencies/dependencies_dialog.h"
+
+#include "catalogue/service_info.h"
+#include "dependencies/dependencies_widget.h"
+#include "table/service_table.h"
+
+#include <QDialogButtonBox>
+#include <QFormLayout>
+#include <QLabel>
+#include <QPushButton>
+#include <QVBoxLayout>
+
+DependenciesDialog::DependenciesDialog(ServiceTable *table, const QString &service_name)
+    : QDialog(table)
+{
+    const ServiceInfo info(service_name);
+    setWindowTitle(service_name);
+
+    widget = new DependenciesWidget(table, service_name, info.dependencies);
+    widget->setMinimumSize(1, 1);
+    widget->setSizePolicy(QSizePolicy::Expanding, QSizePolicy::Expanding);
+    connect(widget, &DependenciesWidget::dependencies_changed, this, &DependenciesDialog::changed);
+
+    auto *layout = new QVBoxLayout(this);
+    layout->addLayout(build_fields(info));
+    layout->addWidget(widget);
+    layout->addWidget(build_buttons());
+}
+
+// Header values come from any script on the machine: they are shown as they
+// are written, never interpreted as markup.
+QFormLayout *DependenciesDialog::build_fields(const ServiceInfo &info)
+{
+    auto *form = new QFormLayout;
+    for (const auto &field : info.fields) {
+        if (field.second.isEmpty())
+            continue;
+        auto *label = new QLabel(tr("%1:").arg(field_label(field.first)));
+        auto *value = new QLabel(field.second);
+        for (QLabel *text : {label, value}) {
+            text->setTextFormat(Qt::PlainText);
+            text->setMinimumSize(1, 1);
+        }
+        form->addRow(label, value);
+    }
+    return form;
+}
+
+QWidget *DependenciesDialog::build_buttons()
+{
+    auto *buttons = new QDialogButtonBox;
+    apply_button = buttons->addButton(tr("Apply"), QDialogButtonBox::AcceptRole);
+    apply_button->setEnabled(false);
+    close_button = buttons->addButton(tr("Close"), QDialogButtonBox::RejectRole);
+    connect(buttons, &QDialogButtonBox::accepted, this, &QDialog::accept);
+    connect(buttons, &QDialogButtonBox::rejected, this, &DependenciesDialog::cancel);
+    return buttons;
+}
+
+QString DependenciesDialog::field_label(const QString &field)
+{
+    if (field == QLatin1String("Provides"))
+        return tr("Provides");
+    if (field == QLatin1String("Short-Description"))
+        return tr("Short-Description");
+    if (field == QLatin1String("Description"))
+        return tr("Description");
+    return field;
+}
+
+void DependenciesDialog::cancel()
+{
+    cancelled_flag = true;
+    QDialog::reject();
+}
+
+void DependenciesDialog::changed()
+{
+    apply_button->setEnabled(true);
+    close_button->setText(tr("Cancel"));
+}
