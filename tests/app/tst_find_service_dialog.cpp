@@ -1,6 +1,6 @@
 #include "app/find_service_dialog.h"
 #include "catalogue/test_hooks.h"
-#include "tests/support/inspectable_table.h"
+#include "tests/support/test_table.h"
 #include "tests/support/modal_watcher.h"
 #include "tests/support/test_root.h"
 
@@ -26,7 +26,7 @@ private:
     void type(const QString &text);
 
     std::unique_ptr<TestRoot> root;
-    std::unique_ptr<InspectableTable> table;
+    std::unique_ptr<TestTable> table;
     std::unique_ptr<FindServiceDialog> dialog;
 };
 
@@ -38,7 +38,7 @@ void TestFindServiceDialog::init()
         root->add_script(line.section(' ', 0, 0), {QStringLiteral("Provides: ") + line});
     root->insserv().set_listing({"S:01:2:cron", "S:02:2:anacron", "S:03:2:networking", "S:04:2:ssh",
                                  "S:05:2:crony-time"});
-    table = std::make_unique<InspectableTable>();
+    table = std::make_unique<TestTable>();
     QVERIFY(table->load());
     dialog = std::make_unique<FindServiceDialog>(table.get());
 }

@@ -1,5 +1,5 @@
 #include "catalogue/test_hooks.h"
-#include "tests/support/inspectable_table.h"
+#include "tests/support/test_table.h"
 #include "tests/support/modal_watcher.h"
 #include "tests/support/test_root.h"
 
@@ -33,7 +33,7 @@ public:
         add("ssh", 3, true);
         add("rsync", 5, false);
     }
-    bool load(InspectableTable &table)
+    bool load(TestTable &table)
     {
         root.insserv().set_listing(listing);
         const bool loaded = table.load();
@@ -45,20 +45,20 @@ public:
     QStringList listing;
 };
 
-void select(InspectableTable &table, const QStringList &names, int column)
+void select(TestTable &table, const QStringList &names, int column)
 {
     table.clearSelection();
     for (const QString &name : names)
         table.cell(name, column)->setSelected(true);
 }
 
-void switch_state(InspectableTable &table, const QStringList &names, bool enable)
+void switch_state(TestTable &table, const QStringList &names, bool enable)
 {
     select(table, names, 1);
     table.switch_services_state(enable);
 }
 
-void switch_levels(InspectableTable &table, const QString &name, const QStringList &levels, const QString &mark)
+void switch_levels(TestTable &table, const QString &name, const QStringList &levels, const QString &mark)
 {
     table.clearSelection();
     for (const QString &level : levels)
@@ -90,7 +90,7 @@ QStringList boxes_of(const std::function<void()> &operation, const QWidget *tabl
     return seen;
 }
 
-QStringList applied(InspectableTable &table)
+QStringList applied(TestTable &table)
 {
     return boxes_of([&table] { table.apply_changes(); }, &table);
 }
@@ -129,7 +129,7 @@ void TestApplyChanges::changes_run_in_four_groups()
 {
     System system;
     system.add_example();
-    InspectableTable table;
+    TestTable table;
     QVERIFY(system.load(table));
     table.toggle_item(table.level_cell("cron", "2"));
     switch_state(table, {"ssh"}, false);
@@ -169,7 +169,7 @@ void TestApplyChanges::services_run_by_sequence_within_a_group()
     system.add("foxtrot", 5, true);
     system.root.add_script("abel", {"Default-Start: 2"});
     system.root.add_override("abel", {"Default-Start: 2"});
-    InspectableTable table;
+    TestTable table;
     QVERIFY(system.load(table));
     QVERIFY(table.unlisted_services.contains(Service("abel")));
     switch_state(table, enabled, true);
@@ -183,7 +183,7 @@ void TestApplyChanges::service_disabled_and_edited_ends_unregistered()
 {
     System system;
     system.add_example();
-    InspectableTable table;
+    TestTable table;
     QVERIFY(system.load(table));
     switch_levels(table, "cron", {"2"}, "");
     switch_state(table, {"cron"}, false);
@@ -207,7 +207,7 @@ void TestApplyChanges::level_changes_rewrite_one_override()
     QFETCH(QStringList, calls);
     System system;
     system.add_example();
-    InspectableTable table;
+    TestTable table;
     QVERIFY(system.load(table));
     switch_levels(table, name, {"2", "3", "4"}, "K");
     QCOMPARE(table.changes.size(), 3);
@@ -221,7 +221,7 @@ void TestApplyChanges::hidden_rows_are_not_run()
 {
     System system;
     system.add_example();
-    InspectableTable table;
+    TestTable table;
     QVERIFY(system.load(table));
     switch_state(table, {"cron", "ssh"}, false);
     switch_levels(table, "ssh", {"2"}, "K");
@@ -236,7 +236,7 @@ void TestApplyChanges::nothing_pending_still_reports_success()
 {
     System system;
     system.add_example();
-    InspectableTable table;
+    TestTable table;
     QVERIFY(system.load(table));
     QCOMPARE(applied(table), applied_box);
     QVERIFY(system.root.insserv().calls().isEmpty());
@@ -267,7 +267,7 @@ void TestApplyChanges::first_error_ends_the_apply()
     System system;
     system.add_example();
     system.add("ntp", 4, true);
-    InspectableTable table;
+    TestTable table;
     QVERIFY(system.load(table));
     switch_levels(table, "cron", {"2"}, "K");
     switch_state(table, {"ssh", "ntp"}, false);
@@ -320,7 +320,7 @@ void TestApplyChanges::reset_registers_from_the_script()
     system.add_example();
     system.root.add_override("cron", {"Default-Start: 3"});
     system.root.add_override("rsync", {"Default-Start: 3"});
-    InspectableTable table;
+    TestTable table;
     QVERIFY(system.load(table));
     select(table, selected, 0);
     if (situation == "whole rows") {
@@ -345,7 +345,7 @@ void TestApplyChanges::undeletable_override_ends_the_reset()
     system.add_example();
     system.root.add_override("cron", {"Default-Start: 3"});
     system.root.add_override("ssh", {"Default-Start: 3"});
-    InspectableTable table;
+    TestTable table;
     QVERIFY(system.load(table));
     select(table, {"cron", "ssh"}, 0);
     const QString first = table.selectedItems().first()->data(ServiceTable::ServiceNameRole).toString();

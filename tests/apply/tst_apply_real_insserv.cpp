@@ -1,5 +1,5 @@
 #include "catalogue/system_paths.h"
-#include "tests/support/inspectable_table.h"
+#include "tests/support/test_table.h"
 #include "tests/support/modal_watcher.h"
 #include "tests/support/real_insserv.h"
 #include "tests/support/test_root.h"
@@ -55,7 +55,7 @@ QStringList header_fields(const Script &script)
 }
 
 // Per service: "on" or "off", then its mark on each runlevel, "." for none.
-QMap<QString, QString> configuration(const InspectableTable &table)
+QMap<QString, QString> configuration(const TestTable &table)
 {
     QMap<QString, QString> result;
     for (const Service &service : table.services(true)) {
@@ -93,14 +93,14 @@ QStringList answered(const std::function<void()> &operation, int boxes = 1)
     return seen + watcher.unexpected;
 }
 
-bool loaded(InspectableTable &table)
+bool loaded(TestTable &table)
 {
     bool result = false;
     // The preliminary insserv run must not complain about this root.
     return answered([&] { result = table.load(); }, 0).isEmpty() && result;
 }
 
-void select(InspectableTable &table, const QString &name, const QStringList &levels)
+void select(TestTable &table, const QString &name, const QStringList &levels)
 {
     table.clearSelection();
     for (const QString &level : levels)
@@ -136,7 +136,7 @@ void TestApplyRealInsserv::applied_changes_reach_the_links_and_reset_restores_th
     QVERIFY2(insserv.run({"--remove", "legacy"}, &errors) && insserv.run({"--remove", "legacydb"}, &errors),
              qPrintable(errors));
 
-    InspectableTable before;
+    TestTable before;
     QVERIFY(loaded(before));
     QMap<QString, QString> expected = configuration(before);
     QCOMPARE(expected.size(), 13);
@@ -176,7 +176,7 @@ void TestApplyRealInsserv::applied_changes_reach_the_links_and_reset_restores_th
         const QString marks = service.value().section(' ', 1);
         QCOMPARE(links(root, service.key()), service.value().startsWith("on") ? marks : QString(8, '.'));
     }
-    InspectableTable after;
+    TestTable after;
     QVERIFY(loaded(after));
     QCOMPARE(configuration(after), expected);
 
@@ -191,7 +191,7 @@ void TestApplyRealInsserv::applied_changes_reach_the_links_and_reset_restores_th
     QCOMPARE(links(root, "monitor"), QStringLiteral(".KKSSSKK"));
     expected["cron"] = "on .KSSSSKK";
     expected["monitor"] = "on .KKSSSKK";
-    InspectableTable reset;
+    TestTable reset;
     QVERIFY(loaded(reset));
     QCOMPARE(configuration(reset), expected);
 

@@ -1,6 +1,6 @@
 #include "apply/insserv_error.h"
 #include "catalogue/test_hooks.h"
-#include "tests/support/inspectable_table.h"
+#include "tests/support/test_table.h"
 #include "tests/support/test_root.h"
 
 #include <QTest>
@@ -40,7 +40,7 @@ void TestInsservRunner::whole_service_changes_run_insserv_once()
     QFETCH(bool, dryrun);
     QFETCH(QString, command_line);
     TestRoot root;
-    InspectableTable().run_insserv(Service("cron"), QString(), value, force, dryrun);
+    TestTable().run_insserv(Service("cron"), QString(), value, force, dryrun);
     QCOMPARE(root.insserv().calls(), QStringList{command_line});
     QVERIFY(!QFileInfo::exists(root.path("etc/insserv/overrides/cron")));
 }
@@ -50,7 +50,7 @@ void TestInsservRunner::level_changes_only_rewrite_the_override()
     TestRoot root;
     root.add_script("cron", {"Default-Start: 2 3"});
     root.insserv().remove_program();
-    InspectableTable().run_insserv(Service("cron"), "3", "", true, true);
+    TestTable().run_insserv(Service("cron"), "3", "", true, true);
     QCOMPARE(root.read_file("etc/insserv/overrides/cron"),
              QByteArray("### BEGIN INIT INFO\n# Default-Start: 2\n### END INIT INFO\n"));
     QVERIFY(root.insserv().calls().isEmpty());
@@ -84,7 +84,7 @@ void TestInsservRunner::failures_name_the_service()
         root.insserv().set_behaviour("cron", behaviour);
     root.insserv().set_stderr("cron", errors);
     try {
-        InspectableTable().run_insserv(Service("cron"), QString(), "S", false, false);
+        TestTable().run_insserv(Service("cron"), QString(), "S", false, false);
         QFAIL("the failure was not reported");
     } catch (const InsservError &error) {
         QCOMPARE(error.title(), QStringLiteral("Error"));

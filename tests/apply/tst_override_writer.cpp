@@ -1,6 +1,6 @@
 #include "apply/insserv_error.h"
 #include "apply/override_writer.h"
-#include "tests/support/inspectable_table.h"
+#include "tests/support/test_table.h"
 #include "tests/support/test_root.h"
 
 #include <QDir>
@@ -134,7 +134,7 @@ void TestOverrideWriter::level_writes_accumulate()
 {
     TestRoot root;
     root.add_script("cron", {"Provides: cron", "Default-Start: 2 3 4 5", "Default-Stop: 0 1 6"});
-    InspectableTable table;
+    TestTable table;
     table.run_insserv(Service("cron"), "2", "K", true, true);
     table.run_insserv(Service("cron"), "5", "", false, false);
     QCOMPARE(override_file(root, "cron"),
@@ -203,7 +203,7 @@ void TestOverrideWriter::missing_overrides_directory_writes_nothing()
     for (const auto &attempt : QList<std::function<void()>>{
              [] { write_override(Service("cron"), level_payload("2", "K"), override_level, nullptr, nullptr); },
              [] { remove_override(Service("cron")); },
-             [] { InspectableTable().run_insserv(Service("cron"), "2", "K", false, false); }}) {
+             [] { TestTable().run_insserv(Service("cron"), "2", "K", false, false); }}) {
         try {
             attempt();
             QFAIL("no error for a missing overrides directory");
@@ -235,7 +235,7 @@ void TestOverrideWriter::failed_write_keeps_the_old_override()
     const QStringList entries = QDir(root.path("etc/insserv/overrides")).entryList(QDir::AllEntries | QDir::Hidden);
     const QByteArray old = override_file(root, "cron");
 
-    InspectableTable table;
+    TestTable table;
     try {
         const FileSizeLimit limit(8);
         table.run_insserv(Service("cron"), "2", "K", false, false);

@@ -1,7 +1,7 @@
 #include "apply/override_writer.h"
 #include "dependencies/dependencies_dialog.h"
 #include "dependencies/dependencies_widget.h"
-#include "tests/support/inspectable_table.h"
+#include "tests/support/test_table.h"
 #include "tests/support/modal_watcher.h"
 #include "tests/support/test_root.h"
 
@@ -106,7 +106,7 @@ private slots:
 
 private:
     std::unique_ptr<TestRoot> root;
-    std::unique_ptr<InspectableTable> table;
+    std::unique_ptr<TestTable> table;
     ModalWatcher *watcher = nullptr;
     std::unique_ptr<DependenciesDialog> dialog;
     DependenciesWidget *widget = nullptr;
@@ -129,7 +129,7 @@ void TestDependencies::init()
     }
     root->add_link("2", "S02web");
     root->insserv().set_listing(listing);
-    table = std::make_unique<InspectableTable>();
+    table = std::make_unique<TestTable>();
     QVERIFY(table->load());
     root->insserv().clear_calls();
     watcher = new ModalWatcher;

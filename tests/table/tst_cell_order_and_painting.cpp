@@ -1,5 +1,5 @@
 #include "table/service_item_delegate.h"
-#include "tests/support/inspectable_table.h"
+#include "tests/support/test_table.h"
 #include "tests/support/test_root.h"
 
 #include <QHeaderView>
@@ -10,7 +10,7 @@
 
 namespace {
 
-QStringList column_texts(const InspectableTable &table, int column, int role = Qt::DisplayRole)
+QStringList column_texts(const TestTable &table, int column, int role = Qt::DisplayRole)
 {
     QStringList texts;
     for (int row = 0; row < table.rowCount(); ++row)
@@ -77,7 +77,7 @@ void TestCellOrderAndPainting::columns_sort_numbers_then_on_then_off()
     // Zeta starts at 20, alpha at 5 and stops at 1, beta at 100, gamma only stops, delta has no links.
     root.insserv().set_listing({"S:20:2:Zeta", "S:05:2:alpha", "K:01:0:alpha", "S:100:2:beta", "K:20:2:gamma",
                                 "S:01:2:delta"});
-    InspectableTable table;
+    TestTable table;
     QVERIFY(table.load());
     QCOMPARE(column_texts(table, 0), QStringList({"Zeta", "alpha", "beta", "delta", "gamma"}));
 
@@ -86,7 +86,7 @@ void TestCellOrderAndPainting::columns_sort_numbers_then_on_then_off()
     table.sortByColumn(1, Qt::DescendingOrder);
     QCOMPARE(column_texts(table, 1), QStringList({"off", "on", "100", "20", "05"}));
 
-    const int level2 = InspectableTable::column_of("2");
+    const int level2 = TestTable::column_of("2");
     table.sortByColumn(level2, Qt::AscendingOrder);
     QCOMPARE(column_texts(table, level2), QStringList({"05", "20", "100", "100", "off"}));
     table.sortByColumn(level2, Qt::DescendingOrder);

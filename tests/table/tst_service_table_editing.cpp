@@ -1,5 +1,5 @@
 #include "catalogue/test_hooks.h"
-#include "tests/support/inspectable_table.h"
+#include "tests/support/test_table.h"
 #include "tests/support/modal_watcher.h"
 #include "tests/support/test_root.h"
 
@@ -69,14 +69,14 @@ private slots:
 
 private:
     std::unique_ptr<TestRoot> root;
-    std::unique_ptr<InspectableTable> table;
+    std::unique_ptr<TestTable> table;
 };
 
 void TestServiceTableEditing::init()
 {
     root = std::make_unique<TestRoot>();
     make_system(*root);
-    table = std::make_unique<InspectableTable>();
+    table = std::make_unique<TestTable>();
     QVERIFY(table->load());
     table->resize(1000, 400);
     table->show();
@@ -231,7 +231,7 @@ void TestServiceTableEditing::single_click_toggles_with_the_tablet_style()
     QCOMPARE(cell->data(ServiceTable::MarkRole).toString(), QStringLiteral("S"));
 
     QApplication::setStyle(new TabletStyle);
-    InspectableTable tablet;
+    TestTable tablet;
     QVERIFY(tablet.load());
     tablet.resize(1000, 400);
     tablet.show();

@@ -1,4 +1,4 @@
-#include "tests/support/inspectable_table.h"
+#include "tests/support/test_table.h"
 #include "tests/support/test_root.h"
 
 #include <QElapsedTimer>
@@ -44,7 +44,7 @@ void build_fixture(TestRoot &root)
             7);
 }
 
-QStringList highlight(InspectableTable &table, const QStringList &names)
+QStringList highlight(TestTable &table, const QStringList &names)
 {
     table.clearSelection();
     for (const QString &name : names)
@@ -56,14 +56,14 @@ QStringList highlight(InspectableTable &table, const QStringList &names)
     return coloured;
 }
 
-QColor colour(InspectableTable &table, const QString &name)
+QColor colour(TestTable &table, const QString &name)
 {
     const QBrush brush = table.cell(name, 0)->data(Qt::ForegroundRole).value<QBrush>();
     return brush.style() == Qt::SolidPattern ? brush.color() : QColor();
 }
 
 // The lookup by its definition: the first service of the load order called so or providing the name.
-QTableWidgetItem *reference_item(InspectableTable &table, const QString &name)
+QTableWidgetItem *reference_item(TestTable &table, const QString &name)
 {
     for (const Service &service : table.services(true)) {
         if (service.name == name || service.provided_names().contains(name))
@@ -88,14 +88,14 @@ private slots:
 
 private:
     std::unique_ptr<TestRoot> root;
-    std::unique_ptr<InspectableTable> table;
+    std::unique_ptr<TestTable> table;
 };
 
 void TestServiceTableHighlight::init()
 {
     root = std::make_unique<TestRoot>();
     build_fixture(*root);
-    table = std::make_unique<InspectableTable>();
+    table = std::make_unique<TestTable>();
     QVERIFY(table->load());
 }
 
@@ -177,7 +177,7 @@ void TestServiceTableHighlight::highlighting_stays_fast_on_a_large_table()
                                                       "Required-Start: " + (index ? required : "$wide")});
     }
     install(*root, scripts, count / 3);
-    table = std::make_unique<InspectableTable>();
+    table = std::make_unique<TestTable>();
     QVERIFY(table->load());
 
     qint64 slowest = 0;

@@ -1,5 +1,5 @@
 #include "catalogue/test_hooks.h"
-#include "tests/support/inspectable_table.h"
+#include "tests/support/test_table.h"
 #include "tests/support/modal_watcher.h"
 #include "tests/support/test_root.h"
 
@@ -28,7 +28,7 @@ QStringList row_texts(const QTableWidget &table, int row)
     return texts;
 }
 
-QStringList marks(const InspectableTable &table, const QString &name, int role = ServiceTable::MarkRole)
+QStringList marks(const TestTable &table, const QString &name, int role = ServiceTable::MarkRole)
 {
     QStringList result;
     for (int column = 2; column < 10; ++column)
@@ -63,7 +63,7 @@ void TestServiceTableLoad::columns_and_slots_keep_their_order()
     TestRoot root;
     root.add_script(QStringLiteral("cron"), {});
     root.insserv().set_listing(cron_listing);
-    InspectableTable table;
+    TestTable table;
     QVERIFY(table.load());
 
     QStringList headers;
@@ -114,7 +114,7 @@ void TestServiceTableLoad::listed_services_fill_their_rows()
         root.add_link(QLatin1String(level), QStringLiteral("K01cron"));
     root.insserv().set_listing(cron_listing);
 
-    InspectableTable table;
+    TestTable table;
     QVERIFY(table.load());
     QCOMPARE(table.rowCount(), 1);
     QCOMPARE(row_texts(table, 0),
@@ -138,7 +138,7 @@ void TestServiceTableLoad::unlinked_services_are_off()
     TestRoot root;
     root.add_script(QStringLiteral("cron"), {QStringLiteral("Provides: cron")});
     root.insserv().set_listing(cron_listing);
-    InspectableTable table;
+    TestTable table;
     QVERIFY(table.load());
     QCOMPARE(row_texts(table, 0), QStringList({"cron", "off", "off", "off", "off", "off", "off", "off", "off", "off",
                                                "off"}));
@@ -154,7 +154,7 @@ void TestServiceTableLoad::state_cells_without_listing_side_are_on()
     root.add_link(QStringLiteral("0"), QStringLiteral("K05aaa-killonly"));
     root.add_link(QStringLiteral("2"), QStringLiteral("S02zzz"));
     root.insserv().set_listing({"K:05:0:aaa-killonly", "S:02:2:zzz", "S:03:2:zzz", "short:line", ""});
-    InspectableTable table;
+    TestTable table;
     QVERIFY(table.load());
     QCOMPARE(table.rowCount(), 2);
     QCOMPARE(table.cell("aaa-killonly", 1)->text(), QStringLiteral("on"));
@@ -183,7 +183,7 @@ void TestServiceTableLoad::unlisted_services_come_from_valid_overrides()
     root.add_link(QStringLiteral("3"), QStringLiteral("S01linked"));
     root.insserv().set_listing({"S:01:2:cron"});
 
-    InspectableTable table;
+    TestTable table;
     QVERIFY(table.load());
     QCOMPARE(table.unlisted_services.size(), 2);
     QCOMPARE(table.visible_names(), QStringList({"cron", "linked", "quiet"}));
@@ -207,7 +207,7 @@ void TestServiceTableLoad::rows_are_sorted_by_name_and_show_provides()
     root.add_link(QStringLiteral("2"), QStringLiteral("S01networking"));
     root.insserv().set_listing({"S:01:2:networking", "S:02:2:cron", "S:03:2:apache"});
 
-    InspectableTable table;
+    TestTable table;
     QVERIFY(table.load());
     QCOMPARE(table.visible_names(), QStringList({"apache", "cron", "networking"}));
     QCOMPARE(table.cell("networking", 0)->text(), QStringLiteral("networking: network, net"));
@@ -227,11 +227,11 @@ void TestServiceTableLoad::header_clicks_filter_rows()
         root.add_link(QStringLiteral("3"), QStringLiteral("S01") + name);
     root.insserv().set_listing({"S:01:2:a-start", "K:01:2:b-stop", "S:01:3:c-ignored", "S:01:2:d-off"});
 
-    InspectableTable table;
+    TestTable table;
     QVERIFY(table.load());
     table.setCurrentCell(0, 4);
     QSignalSpy reports(&table, &ServiceTable::selection_changed);
-    const int runlevel2 = InspectableTable::column_of("2");
+    const int runlevel2 = TestTable::column_of("2");
     const int x = table.horizontalHeader()->sectionViewportPosition(runlevel2) + 5;
 
     QTest::mouseClick(table.horizontalHeader()->viewport(), Qt::LeftButton, {}, QPoint(x, 5));
@@ -256,7 +256,7 @@ void TestServiceTableLoad::select_all_selects_names()
     root.add_script(QStringLiteral("cron"), {});
     root.add_script(QStringLiteral("ssh"), {});
     root.insserv().set_listing({"S:01:2:cron", "S:01:2:ssh"});
-    InspectableTable table;
+    TestTable table;
     QVERIFY(table.load());
     table.setCurrentCell(1, 5);
     table.selectAll();
@@ -294,7 +294,7 @@ void TestServiceTableLoad::failing_listing_leaves_an_empty_table()
     if (missing_init_d)
         QVERIFY(QDir(root.path("etc/init.d")).removeRecursively());
 
-    InspectableTable table;
+    TestTable table;
     QVERIFY(!table.load());
     QCOMPARE(table.rowCount(), 0);
     QCOMPARE(table.columnCount(), 0);
@@ -307,7 +307,7 @@ void TestServiceTableLoad::slow_listing_is_read_to_its_end()
     TestRoot root;
     root.insserv().set_listing({"S:01:2:one", "S:02:2:two", "S:03:2:three"});
     root.insserv().set_behaviour("listing", "trickle");
-    InspectableTable table;
+    TestTable table;
     QVERIFY(table.load());
     QCOMPARE(table.rowCount(), 3);
 }
@@ -319,7 +319,7 @@ void TestServiceTableLoad::preliminary_errors_are_shown()
     root.insserv().set_stderr("preliminary", QStringLiteral("insserv: warning: script 'cron' missing LSB tags\n"));
     ModalWatcher watcher;
     watcher.expect_message(QMessageBox::Ok);
-    InspectableTable table;
+    TestTable table;
     QVERIFY(table.load());
     QCOMPARE(watcher.titles, QStringList{"insserv"});
     QCOMPARE(watcher.texts, QStringList{"insserv: warning: script 'cron' missing LSB tags\n"});
@@ -328,7 +328,7 @@ void TestServiceTableLoad::preliminary_errors_are_shown()
 
     root.insserv().set_stderr("preliminary", QString());
     root.insserv().set_behaviour("preliminary", "hang");
-    InspectableTable quiet;
+    TestTable quiet;
     QVERIFY(quiet.load());
     QVERIFY(watcher.unexpected.isEmpty());
     QCOMPARE(quiet.rowCount(), 1);

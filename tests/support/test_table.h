@@ -3,7 +3,7 @@
 #include "table/service_table.h"
 
 // The service table with its recorded state opened up for the tests.
-class InspectableTable : public ServiceTable
+class TestTable : public ServiceTable
 {
 public:
     using ServiceTable::changes;
