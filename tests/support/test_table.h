@@ -40,6 +40,20 @@ public:
         return cell(name, column_of(runlevel));
     }
 
+    // Cell texts | marks ("-" for none) | kill-order keys of a service's row.
+    QString summary(const QString &name) const
+    {
+        QStringList texts, marks, keys;
+        for (int column = 0; column < columnCount(); ++column)
+            texts.append(cell(name, column)->text());
+        for (int column = 2; column < 10; ++column) {
+            const QString mark = cell(name, column)->data(MarkRole).toString();
+            marks.append(mark.isEmpty() ? QStringLiteral("-") : mark);
+            keys.append(cell(name, column)->data(KillOrderRole).toString());
+        }
+        return texts.join(' ') + '|' + marks.join(QString()) + '|' + keys.join(' ').trimmed();
+    }
+
     QStringList visible_names() const
     {
         QStringList names;

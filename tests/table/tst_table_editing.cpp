@@ -1,0 +1,224 @@
+#include "table/service_item_delegate.h"
+#include "tests/support/modal_watcher.h"
+#include "tests/support/test_root.h"
+#include "tests/support/test_table.h"
+
+#include <QApplication>
+#include <QPainter>
+#include <QProxyStyle>
+#include <QSignalSpy>
+#include <QStandardItemModel>
+#include <QTest>
+
+namespace {
+
+using Key = QPair<Service, QString>;
+
+QString mark(QTableWidgetItem *cell)
+{
+    return cell->data(ServiceTable::MarkRole).toString();
+}
+
+void double_click(ServiceTable &table, QTableWidgetItem *item)
+{
+    // The view takes a double click only on the cell that the first click pressed.
+    const QPoint centre = table.visualItemRect(item).center();
+    QTest::mouseClick(table.viewport(), Qt::LeftButton, {}, centre);
+    QTest::mouseDClick(table.viewport(), Qt::LeftButton, {}, centre);
+}
+
+QStringList column(const TestTable &table, int column, int role = Qt::DisplayRole)
+{
+    QStringList texts;
+    for (int row = 0; row < table.rowCount(); ++row)
+        texts.append(table.item(row, column)->data(role).toString());
+    return texts;
+}
+
+// The colour of a 40x20 runlevel cell painted with the given mark, at a corner.
+QColor painted(const QString &cell_mark, bool changed, bool selected)
+{
+    QStandardItemModel model(1, 1);
+    model.setItem(0, 0, new QStandardItem);
+    model.setData(model.index(0, 0), ServiceTable::RunlevelCell, ServiceTable::KindRole);
+    model.setData(model.index(0, 0), cell_mark, ServiceTable::MarkRole);
+    model.setData(model.index(0, 0), changed, ServiceTable::ChangedRole);
+    QImage image(40, 20, QImage::Format_ARGB32);
+    image.fill(Qt::transparent);
+    QStyleOptionViewItem option;
+    option.rect = image.rect();
+    option.palette.setBrush(QPalette::Highlight, QColor(10, 20, 200));
+    option.state = selected ? QStyle::State_Selected : QStyle::State_None;
+    QPainter painter(&image);
+    ServiceItemDelegate().paint(&painter, option, model.index(0, 0));
+    return image.pixelColor(1, 1);
+}
+
+} // namespace
+
+class TabletStyle : public QProxyStyle
+{
+public:
+    TabletStyle() { setObjectName("vornplastiquetablet"); }
+};
+
+class TestTableEditing : public QObject
+{
+    Q_OBJECT
+
+private slots:
+    void init();
+    void toggles_cycle_and_withdraw_changes();
+    void bulk_changes_act_once_per_row_on_runlevel_cells();
+    void selection_drives_the_context_menu();
+    void columns_sort_numbers_then_on_then_off();
+    void cells_paint_marks_and_changes();
+    void single_click_toggles_with_the_tablet_style();
+
+private:
+    std::unique_ptr<TestTable> table;
+    std::unique_ptr<TestRoot> root;
+};
+
+// cron runs in 2-5 at 20 and stops in 0 1 6 at 1; mount starts in S; idle has no links.
+void TestTableEditing::init()
+{
+    table.reset();
+    root = std::make_unique<TestRoot>();
+    for (const char *name : {"cron", "mount", "idle"})
+        root->add_script(name, {QStringLiteral("Provides: ") + name});
+    for (const char *link : {"S20cron", "K01cron"})
+        root->add_link(link[0] == 'S' ? "2" : "0", link);
+    root->add_link("S", "S03mount");
+    root->insserv().set_listing({"S:20:2 3 4 5:cron", "K:01:0 1 6:cron", "S:03:S:mount", "S:07:2:idle"});
+    table = std::make_unique<TestTable>();
+    QVERIFY(table->load());
+    table->resize(1000, 400);
+    table->show();
+    QVERIFY(QTest::qWaitForWindowExposed(table.get()));
+}
+
+void TestTableEditing::toggles_cycle_and_withdraw_changes()
+{
+    QSignalSpy changed(table.get(), &ServiceTable::table_changed);
+    QTableWidgetItem *cell = table->level_cell("cron", "2");
+    for (const char *expected : {"K", "", "S"}) {
+        double_click(*table, cell);
+        QCOMPARE(mark(cell), QString(expected));
+    }
+    QCOMPARE(changed.size(), 3);
+    QVERIFY(changed.at(0).first().toBool() && !changed.at(2).first().toBool());
+    QVERIFY(table->changes.isEmpty() && !cell->data(ServiceTable::ChangedRole).toBool());
+    QCOMPARE(cell->text(), QStringLiteral("20"));
+
+    QTableWidgetItem *level_s = table->level_cell("mount", "S");
+    table->toggle_item(level_s);
+    QCOMPARE(mark(level_s), QString());
+    table->toggle_item(level_s);
+    QCOMPARE(mark(level_s), QStringLiteral("S"));
+
+    double_click(*table, table->cell("cron", 10));
+    QCOMPARE(table->summary("cron").section('|', 0, 0), "cron off 100 100 20 20 20 20 100 100 off");
+    QCOMPARE(table->changes, ChangeMap({{Key(Service("cron"), ""), "K"}}));
+    double_click(*table, table->cell("cron", 1));
+    QCOMPARE(table->cell("cron", 1)->text() + table->cell("cron", 10)->text(), QStringLiteral("2001"));
+    QVERIFY(table->changes.isEmpty() && !table->cell("cron", 10)->data(ServiceTable::ChangedRole).toBool());
+
+    table->toggle_item(table->cell("idle", 10));
+    QCOMPARE(table->cell("idle", 1)->text() + table->cell("idle", 10)->text(), QStringLiteral("07on"));
+    QCOMPARE(table->loaded_values.value(Key(Service("idle"), "")), QStringLiteral("K"));
+}
+
+void TestTableEditing::bulk_changes_act_once_per_row_on_runlevel_cells()
+{
+    QSignalSpy changed(table.get(), &ServiceTable::table_changed);
+    for (int column : {1, 10, 4})
+        table->cell("cron", column)->setSelected(true);
+    table->switch_services_state(false);
+    QCOMPARE(changed.size(), 1);
+
+    table->clearSelection();
+    for (QTableWidgetItem *cell : {table->cell("mount", 0), table->cell("mount", 1), table->level_cell("mount", "2")})
+        cell->setSelected(true);
+    table->switch_services_runlevels("K");
+    QCOMPARE(table->changes, ChangeMap({{Key(Service("cron"), ""), "K"}, {Key(Service("mount"), "2"), "K"}}));
+    QVERIFY(!table->cell("mount", 0)->data(ServiceTable::MarkRole).isValid());
+    QCOMPARE(table->cell("mount", 1)->text(), QStringLiteral("03"));
+}
+
+void TestTableEditing::selection_drives_the_context_menu()
+{
+    QSignalSpy reports(table.get(), &ServiceTable::selection_changed);
+    ModalWatcher watcher;
+    const auto menu = [this, &watcher](QList<QTableWidgetItem *> cells, const QString &choice) {
+        table->clearSelection();
+        for (QTableWidgetItem *cell : cells)
+            cell->setSelected(true);
+        watcher.expect_menu(choice);
+        QMetaObject::invokeMethod(table.get(), "context_menu", Q_ARG(QPoint, QPoint(5, 5)));
+    };
+    menu({table->cell("idle", 0)}, QString());
+    QCOMPARE(reports.last(), QVariantList({true, false, false, false, false}));
+    menu({table->level_cell("mount", "S")}, QString());
+    QCOMPARE(reports.last(), QVariantList({true, false, false, true, true}));
+    menu({table->cell("idle", 1), table->cell("cron", 10)}, "enable service");
+    QCOMPARE(table->cell("idle", 1)->text(), QStringLiteral("07"));
+    menu({table->level_cell("idle", "3")}, "stop");
+    QCOMPARE(mark(table->level_cell("idle", "3")), QStringLiteral("K"));
+    watcher.expect_menu(QString());
+    QMetaObject::invokeMethod(table.get(), "context_menu", Q_ARG(QPoint, QPoint(5, 5)));
+    QCOMPARE(watcher.menus, QList<QStringList>({{"edit service"}, {"ignore"}, {"disable service", "enable service"},
+                                                {"start", "stop"}, {"ignore", "start"}}));
+    QVERIFY(watcher.unexpected.isEmpty());
+}
+
+void TestTableEditing::columns_sort_numbers_then_on_then_off()
+{
+    TestRoot sorting;
+    for (const char *name : {"Zeta", "alpha", "beta", "gamma", "delta"})
+        sorting.add_script(name, {QStringLiteral("Provides: ") + name});
+    for (const char *link : {"S20Zeta", "S05alpha", "K01alpha", "S99beta", "K20gamma"})
+        sorting.add_link(link[0] == 'S' ? "2" : "0", link);
+    sorting.insserv().set_listing({"S:20:2:Zeta", "S:05:2:alpha", "K:01:0:alpha", "S:100:2:beta", "K:20:2:gamma",
+                                   "S:01:2:delta"});
+    TestTable sorted;
+    QVERIFY(sorted.load());
+    QCOMPARE(column(sorted, 0), QStringList({"Zeta", "alpha", "beta", "delta", "gamma"}));
+    sorted.sortByColumn(1, Qt::AscendingOrder);
+    QCOMPARE(column(sorted, 1), QStringList({"05", "20", "100", "on", "off"}));
+    sorted.sortByColumn(1, Qt::DescendingOrder);
+    QCOMPARE(column(sorted, 1), QStringList({"off", "on", "100", "20", "05"}));
+    sorted.sortByColumn(4, Qt::AscendingOrder);
+    QCOMPARE(column(sorted, 4), QStringList({"05", "20", "100", "100", "off"}));
+    sorted.sortByColumn(4, Qt::DescendingOrder);
+    QCOMPARE(column(sorted, 4, ServiceTable::KillOrderRole), QStringList({"100", "100", "099", "080", ""}));
+}
+
+void TestTableEditing::cells_paint_marks_and_changes()
+{
+    QIcon::setThemeName("no-such-theme");
+    QIcon::setFallbackThemeName("no-such-theme");
+    QCOMPARE(painted("", false, false).alpha(), 0);
+    QCOMPARE(painted("", true, false), QColor(255, 255, 224));
+    QCOMPARE(painted("", true, true), QColor(10, 20, 200));
+    QCOMPARE(painted("S", true, true), QColor(60, 176, 60));
+    QCOMPARE(painted("K", false, false), QColor(176, 60, 60));
+}
+
+void TestTableEditing::single_click_toggles_with_the_tablet_style()
+{
+    QTableWidgetItem *cell = table->level_cell("cron", "4");
+    QTest::mouseClick(table->viewport(), Qt::LeftButton, {}, table->visualItemRect(cell).center());
+    QCOMPARE(mark(cell), QStringLiteral("S"));
+    QApplication::setStyle(new TabletStyle);
+    TestTable tablet;
+    QVERIFY(tablet.load());
+    tablet.resize(1000, 400);
+    tablet.show();
+    QVERIFY(QTest::qWaitForWindowExposed(&tablet));
+    QTest::mouseClick(tablet.viewport(), Qt::LeftButton, {}, tablet.visualItemRect(tablet.level_cell("cron", "4")).center());
+    QCOMPARE(mark(tablet.level_cell("cron", "4")), QStringLiteral("K"));
+}
+
+QTEST_MAIN(TestTableEditing)
+#include "tst_table_editing.moc"
