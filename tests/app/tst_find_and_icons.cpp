@@ -1,0 +1,79 @@
+#include "app/find_service_dialog.h"
+#include "app/resource.h"
+#include "tests/support/modal_watcher.h"
+#include "tests/support/test_root.h"
+#include "tests/support/test_table.h"
+
+#include <QLineEdit>
+#include <QPushButton>
+#include <QTest>
+
+class TestFindAndIcons : public QObject
+{
+    Q_OBJECT
+
+private slots:
+    void icons_are_looked_up_by_logical_name();
+    void find_steps_through_matches();
+};
+
+void TestFindAndIcons::icons_are_looked_up_by_logical_name()
+{
+    QIcon::setThemeSearchPaths({QFINDTESTDATA("icons")});
+    QIcon::setThemeName("test-theme");
+    QCOMPARE(Resource::instance().icon("service start").name(), QStringLiteral("dialog-ok-apply"));
+    QVERIFY(Resource::instance().icon("Service Start").isNull());
+    QVERIFY(Resource::instance().icon("edit service").isNull());
+    QCOMPARE(&Resource::instance(), &Resource::instance());
+}
+
+void TestFindAndIcons::find_steps_through_matches()
+{
+    TestRoot root;
+    for (const QString line : {"cron", "anacron", "ssh", "crony-time timeserver"})
+        root.add_script(line.section(' ', 0, 0), {"Provides: " + line});
+    root.insserv().set_listing({"S:01:2:cron", "S:02:2:anacron", "S:03:2:ssh", "S:04:2:crony-time"});
+    TestTable table;
+    QVERIFY(table.load());
+    FindServiceDialog dialog(&table);
+    auto *edit = dialog.findChild<QLineEdit *>();
+    QPushButton *button = dialog.findChildren<QPushButton *>().first();
+    // The current service after a press, and the button's text then.
+    const auto press = [&] {
+        button->click();
+        return table.currentItem()->data(ServiceTable::ServiceNameRole).toString() + '/' + button->text();
+    };
+    QCOMPARE(button->text(), QStringLiteral("Find"));
+    QVERIFY(!button->isEnabled());
+    QTest::keyClicks(edit, "CRO");
+    QVERIFY(button->isEnabled());
+    // Matches follow the rows as sorted: anacron, cron, crony-time; then again.
+    QCOMPARE(press(), QStringLiteral("anacron/Next"));
+    QCOMPARE(press(), QStringLiteral("cron/Next"));
+    QCOMPARE(press(), QStringLiteral("crony-time/Find"));
+    QCOMPARE(press(), QStringLiteral("anacron/Next"));
+    QTest::keyClicks(edit, "n");
+    QCOMPARE(button->text(), QStringLiteral("Find"));
+    QCOMPARE(press(), QStringLiteral("anacron/Next"));
+    edit->setText("SERVER");
+    QCOMPARE(press(), QStringLiteral("crony-time/Find"));
+
+    ModalWatcher watcher;
+    watcher.expect_message(QMessageBox::Ok);
+    edit->setText("nothing-like-this");
+    QCOMPARE(press(), QStringLiteral("crony-time/Find"));
+    QCOMPARE(watcher.titles + watcher.texts, QStringList({"Find service", "Service not found."}));
+
+    table.hideRow(table.row_of("ssh"));
+    QVERIFY(dialog.find_items("ssh").isEmpty());
+    table.showRow(table.row_of("ssh"));
+    dialog.filter_items("cron");
+    QCOMPARE(table.visible_names(), QStringList({"anacron", "cron", "crony-time"}));
+    dialog.show_hidden_rows();
+    QCOMPARE(table.visible_names().size(), 4);
+    edit->clear();
+    QVERIFY(!button->isEnabled());
+}
+
+QTEST_MAIN(TestFindAndIcons)
+#include "tst_find_and_icons.moc"
