@@ -25,6 +25,8 @@ DependenciesDialog::DependenciesDialog(ServiceTable *table, const QString &servi
     layout->addLayout(build_fields(info));
     layout->addWidget(widget);
     layout->addWidget(build_buttons());
+    // The tree's own size hint leaves room for a handful of rows only.
+    resize(sizeHint().expandedTo(QSize(560, 620)));
 }
 
 // Header values come from any script on the machine: they are shown as they

@@ -3,9 +3,15 @@
 // sample system in its private mount namespace.
 #include "app/admin_runlevel.h"
 #include "app/find_service_dialog.h"
+#include "dependencies/dependencies_widget.h"
 #include "table/service_table.h"
 
 #include <QAbstractButton>
+#include <QComboBox>
+#include <QInputDialog>
+#include <QLayout>
+#include <QPushButton>
+#include <QStandardItemModel>
 #include <QAction>
 #include <QApplication>
 #include <QDialog>
@@ -38,23 +44,55 @@ void shoot(const QString &name)
     shot.save(QDir(output_dir).filePath(name + QStringLiteral(".png")));
 }
 
-// Runs opener, which blocks in a modal dialog, box or menu; while that is open,
-// handle gets it.
-void with_modal(const std::function<void()> &opener, const std::function<void(QWidget *)> &handle)
+// The next modal dialog, box or menu other than the one already open goes to handle.
+void when_modal(const std::function<void(QWidget *)> &handle, QWidget *open = nullptr)
 {
     auto *timer = new QTimer;
-    QObject::connect(timer, &QTimer::timeout, timer, [timer, handle] {
+    QObject::connect(timer, &QTimer::timeout, timer, [timer, handle, open] {
         QWidget *widget = QApplication::activePopupWidget();
         if (!widget)
             widget = QApplication::activeModalWidget();
-        if (!widget || !widget->isVisible())
+        if (!widget || !widget->isVisible() || widget == open)
             return;
         timer->stop();
         timer->deleteLater();
         handle(widget);
     });
     timer->start(50);
+}
+
+// Runs opener, which blocks in a modal dialog, box or menu; handle gets that one.
+void with_modal(const std::function<void()> &opener, const std::function<void(QWidget *)> &handle)
+{
+    when_modal(handle);
     opener();
+}
+
+void press(QWidget *box, QMessageBox::StandardButton button)
+{
+    qobject_cast<QMessageBox *>(box)->button(button)->click();
+}
+
+// Shoots a question box, answers Yes, then shoots and closes the box that follows.
+void confirm_then_shoot_result(QWidget *question, const QString &question_shot, const QString &result_shot)
+{
+    shoot(question_shot);
+    when_modal(
+        [result_shot](QWidget *result) {
+            shoot(result_shot);
+            press(result, QMessageBox::Ok);
+        },
+        question);
+    press(question, QMessageBox::Yes);
+}
+
+QPushButton *button(QWidget *dialog, const QString &text)
+{
+    for (QPushButton *candidate : dialog->findChildren<QPushButton *>()) {
+        if (candidate->text().remove(QLatin1Char('&')) == text)
+            return candidate;
+    }
+    qFatal("no button %s", qPrintable(text));
 }
 
 QAction *action(QWidget *window, const QString &text)
@@ -74,7 +112,15 @@ public:
     {
     }
 
-    ServiceTable *table() const { return window.findChild<ServiceTable *>(); }
+    // A replaced table lingers, out of the layout, until the event loop deletes it.
+    ServiceTable *table() const
+    {
+        for (ServiceTable *candidate : window.findChildren<ServiceTable *>()) {
+            if (window.centralWidget()->layout()->indexOf(candidate) >= 0)
+                return candidate;
+        }
+        qFatal("no table");
+    }
 
     QTableWidgetItem *cell(const QString &name, const QString &column) const
     {
@@ -147,13 +193,80 @@ void sorting_steps(Walk &walk)
     walk.table()->sortByColumn(0, Qt::AscendingOrder);
 }
 
+void find_and_edit_marks(Walk &walk)
+{
+    with_modal([&walk] { walk.trigger(QStringLiteral("&Find")); },
+               [](QWidget *dialog) {
+                   dialog->findChild<QLineEdit *>()->setText(QStringLiteral("CRON"));
+                   button(dialog, QStringLiteral("Find"))->click();
+                   shoot(QStringLiteral("walk-1-find"));
+                   button(dialog, QStringLiteral("Close"))->click();
+               });
+    walk.select(QStringLiteral("cronwheel"), QStringLiteral("2"));
+    walk.trigger(QStringLiteral("&Stop on level"));
+    walk.select(QStringLiteral("namecache"), QStringLiteral("name"));
+    walk.trigger(QStringLiteral("&Disable service"));
+    walk.select(QStringLiteral("cronwheel"), QStringLiteral("2"));
+    shoot(QStringLiteral("walk-2-pending"));
+    with_modal([&walk] { walk.trigger(QStringLiteral("&Apply all changes")); },
+               [](QWidget *question) {
+                   confirm_then_shoot_result(question, QStringLiteral("walk-3-confirm"),
+                                             QStringLiteral("walk-4-applied"));
+               });
+    walk.select(QStringLiteral("cronwheel"), QStringLiteral("2"));
+    shoot(QStringLiteral("walk-5-rebuilt"));
+}
+
+// Adds the database to the third kind of dependency, Should-Start, through the
+// editor's own dialog.
+void add_dependency(QWidget *dialog)
+{
+    auto *widget = dialog->findChild<DependenciesWidget *>();
+    auto *model = qobject_cast<QStandardItemModel *>(widget->model());
+    when_modal(
+        [](QWidget *input) {
+            qobject_cast<QInputDialog *>(input)->setTextValue(QStringLiteral("dbstore"));
+            qobject_cast<QInputDialog *>(input)->accept();
+        },
+        dialog);
+    widget->add_dependency(model->item(2));
+    widget->expandAll();
+    widget->scrollTo(model->item(2)->child(model->item(2)->rowCount() - 1)->index());
+}
+
+void edit_and_reset(Walk &walk)
+{
+    walk.select(QStringLiteral("cronwheel"), QStringLiteral("name"));
+    with_modal([&walk] { walk.trigger(QStringLiteral("&Edit")); },
+               [](QWidget *dialog) {
+                   dialog->findChild<DependenciesWidget *>()->expandAll();
+                   shoot(QStringLiteral("walk-6-dependencies"));
+                   add_dependency(dialog);
+                   shoot(QStringLiteral("walk-7-dependency-added"));
+                   when_modal([](QWidget *question) {
+                       shoot(QStringLiteral("walk-8-undo-question"));
+                       press(question, QMessageBox::Yes);
+                   },
+                              dialog);
+                   button(dialog, QStringLiteral("Apply"))->click();
+               });
+    walk.select(QStringLiteral("cronwheel"), QStringLiteral("name"));
+    with_modal([&walk] { walk.trigger(QStringLiteral("&Reset to defaults")); },
+               [](QWidget *question) {
+                   confirm_then_shoot_result(question, QStringLiteral("walk-9-reset-confirm"),
+                                             QStringLiteral("walk-10-reset-done"));
+               });
+    walk.select(QStringLiteral("cronwheel"), QStringLiteral("2"));
+    shoot(QStringLiteral("walk-11-after-reset"));
+}
+
 } // namespace
 
 int main(int argc, char **argv)
 {
     QApplication application(argc, argv);
     if (argc < 2)
-        qFatal("usage: walkthrough OUTPUT-DIRECTORY [editing|no-icons]");
+        qFatal("usage: walkthrough OUTPUT-DIRECTORY [editing|no-icons|session]");
     output_dir = QString::fromLocal8Bit(argv[1]);
     const QString scenario = argc > 2 ? QString::fromLocal8Bit(argv[2]) : QStringLiteral("editing");
     if (scenario == QLatin1String("no-icons")) {
@@ -169,6 +282,9 @@ int main(int argc, char **argv)
     Walk walk(window);
     if (scenario == QLatin1String("no-icons")) {
         editing_steps(walk, QStringLiteral("-no-icons"));
+    } else if (scenario == QLatin1String("session")) {
+        find_and_edit_marks(walk);
+        edit_and_reset(walk);
     } else {
         editing_steps(walk, QString());
         sorting_steps(walk);
