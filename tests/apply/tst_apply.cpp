@@ -9,6 +9,9 @@
 #include <QProcess>
 #include <QTest>
 
+#include <csignal>
+#include <sys/resource.h>
+
 namespace {
 
 const QString overrides = QStringLiteral("etc/insserv/overrides/");
@@ -103,6 +106,7 @@ private slots:
     void override_format_data();
     void override_format();
     void unsafe_names_never_become_paths();
+    void interrupted_write_keeps_the_old_override();
     void apply_and_reset_data();
     void apply_and_reset();
     void real_insserv_makes_the_links();
@@ -163,6 +167,29 @@ void TestApply::unsafe_names_never_become_paths()
         QVERIFY(!override_exists(Service(name)));
     }
     QCOMPARE(root.read_file("etc/init.d/cron"), script);
+}
+
+// A full disk stops the write halfway (root ignores permissions, so a file size
+// limit stands in for it): the old override must stay whole and nothing else appear.
+void TestApply::interrupted_write_keeps_the_old_override()
+{
+    TestRoot root;
+    root.add_script("cron", {});
+    root.add_override("cron", {"Description: " + QString(4000, 'x'), "Default-Start: 2"});
+    const QByteArray before = root.read_file(overrides + "cron");
+    rlimit saved{};
+    getrlimit(RLIMIT_FSIZE, &saved);
+    rlimit limited = saved;
+    limited.rlim_cur = 1024;
+    const auto handler = std::signal(SIGXFSZ, SIG_IGN);
+    setrlimit(RLIMIT_FSIZE, &limited);
+    const bool written = write_override(Service("cron"), QVariantMap{{"level", "2"}, {"value", "K"}}, override_level,
+                                        nullptr, nullptr);
+    setrlimit(RLIMIT_FSIZE, &saved);
+    std::signal(SIGXFSZ, handler);
+    QVERIFY(!written);
+    QCOMPARE(root.read_file(overrides + "cron"), before);
+    QCOMPARE(QDir(root.path(overrides)).entryList(QDir::Files | QDir::Hidden), QStringList{"cron"});
 }
 
 // Steps, calls of the fake insserv, message boxes ("title: text") and the entries
