@@ -9,13 +9,8 @@ public:
     using ServiceTable::changes;
     using ServiceTable::find_service_item;
     using ServiceTable::highlighted_items;
-    using ServiceTable::kill_services;
-    using ServiceTable::linked_services;
     using ServiceTable::loaded_values;
-    using ServiceTable::run_changes;
     using ServiceTable::run_insserv;
-    using ServiceTable::start_services;
-    using ServiceTable::unlisted_services;
 
     // The row of a service, wherever sorting has put it.
     int row_of(const QString &name) const
