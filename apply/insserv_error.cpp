@@ -1,5 +1,6 @@
 #include "apply/insserv_error.h"
 
+#include <QMessageBox>
 #include <QObject>
 
 InsservError::InsservError(const QString &detail, const Service &service)
@@ -11,4 +12,9 @@ InsservError::InsservError(const QString &detail, const Service &service)
         message_text = QObject::tr("An error has occured on processing \"%1\"  service!").arg(service.name);
     else
         message_text = QObject::tr("An error has occured on processing \"%1\"  service: %2").arg(service.name, detail);
+}
+
+void InsservError::show() const
+{
+    QMessageBox::critical(nullptr, title_text, message_text, QMessageBox::Ok, QMessageBox::NoButton);
 }

@@ -14,6 +14,9 @@ public:
     QString title() const { return title_text; }
     QString message() const { return message_text; }
 
+    // The critical box every operation that changes the system ends with on failure.
+    void show() const;
+
 private:
     QString title_text;
     QString message_text;

@@ -13,9 +13,6 @@
 
 namespace {
 
-const QString start_mark = QStringLiteral("S");
-const QString kill_mark = QStringLiteral("K");
-
 // A service missing from the insserv listing has no sequence number. Its changes
 // run last in their group, whatever they do: by then every listed service it may
 // depend on has been registered.
@@ -27,12 +24,7 @@ qint64 run_order_key(const Service &listed, const QString &value)
 {
     if (listed.type == Service::Unset)
         return unlisted_key;
-    return value == start_mark ? qint64(listed.sequence) : -qint64(listed.sequence);
-}
-
-void show_error(const InsservError &error)
-{
-    QMessageBox::critical(nullptr, error.title(), error.message(), QMessageBox::Ok, QMessageBox::NoButton);
+    return value == ServiceTable::start_mark ? qint64(listed.sequence) : -qint64(listed.sequence);
 }
 
 } // namespace
@@ -115,7 +107,7 @@ void ServiceTable::apply_changes()
         QMessageBox::information(this, tr("Result"), tr("Changes are applied"), QMessageBox::Ok,
                                  QMessageBox::NoButton);
     } catch (const InsservError &error) {
-        show_error(error);
+        error.show();
     }
 }
 
@@ -139,6 +131,6 @@ void ServiceTable::reset_services_defaults()
         QMessageBox::information(nullptr, tr("Result"), tr("Reset is completed"), QMessageBox::Ok,
                                  QMessageBox::NoButton);
     } catch (const InsservError &error) {
-        show_error(error);
+        error.show();
     }
 }

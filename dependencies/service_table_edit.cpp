@@ -51,13 +51,13 @@ void ServiceTable::edit_service(QTableWidgetItem *item)
         if (!write_override(service, payload, remove_deps, nullptr, add_deps))
             throw InsservError(tr("Error while overriding dependencies"));
         if (linked_services.contains(service)) {
-            run_insserv(service, QString(), QStringLiteral("K"), true, false);
-            run_insserv(service, QString(), QStringLiteral("S"), false, false);
+            run_insserv(service, QString(), kill_mark, true, false);
+            run_insserv(service, QString(), start_mark, false, false);
         } else {
-            run_insserv(service, QString(), QStringLiteral("S"), false, true);
+            run_insserv(service, QString(), start_mark, false, true);
         }
     } catch (const InsservError &error) {
-        QMessageBox::critical(nullptr, error.title(), error.message(), QMessageBox::Ok, QMessageBox::NoButton);
+        error.show();
     }
     dialog.reset();
     emit need_restart();

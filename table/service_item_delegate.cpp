@@ -22,11 +22,11 @@ void ServiceItemDelegate::paint(QPainter *painter, const QStyleOptionViewItem &o
 
     const QString mark = index.data(ServiceTable::MarkRole).toString();
     QIcon icon;
-    if (mark == QLatin1String("S")) {
+    if (mark == ServiceTable::start_mark) {
         icon = Resource::instance().icon(QStringLiteral("service start"));
         if (icon.isNull())
             painter->fillRect(option.rect, QColor(60, 176, 60));
-    } else if (mark == QLatin1String("K")) {
+    } else if (mark == ServiceTable::kill_mark) {
         icon = Resource::instance().icon(QStringLiteral("service stop"));
         if (icon.isNull())
             painter->fillRect(option.rect, QColor(176, 60, 60));

@@ -16,6 +16,8 @@
 
 const QString ServiceTable::disabled_mark = QStringLiteral("off");
 const QString ServiceTable::enabled_mark = QStringLiteral("on");
+const QString ServiceTable::start_mark = QStringLiteral("S");
+const QString ServiceTable::kill_mark = QStringLiteral("K");
 
 namespace {
 
@@ -213,12 +215,12 @@ void ServiceTable::fill_rows()
         for (const QString &runlevel : runlevels) {
             QString mark;
             if (start != start_services.end() && start->runlevels.contains(runlevel))
-                mark = QStringLiteral("S");
+                mark = start_mark;
             else if (kill != kill_services.end() && kill->runlevels.contains(runlevel))
-                mark = QStringLiteral("K");
+                mark = kill_mark;
             QString text = disabled_mark;
             if (linked)
-                text = mark == QLatin1String("S") ? padded(start->sequence, 2) : QStringLiteral("100");
+                text = mark == start_mark ? padded(start->sequence, 2) : QStringLiteral("100");
             cells.append(ServiceTableItem::runlevel_cell(text, mark, runlevel, kill_order));
         }
         cells.append(ServiceTableItem::state_cell(state_text(service, kill_services)));
@@ -260,7 +262,7 @@ void ServiceTable::filter_items(int column)
             continue;
         }
         const QString mark = cell->data(MarkRole).toString();
-        const QString hidden_mark = order == Qt::AscendingOrder ? QStringLiteral("K") : QStringLiteral("S");
+        const QString &hidden_mark = order == Qt::AscendingOrder ? kill_mark : start_mark;
         setRowHidden(row, mark.isEmpty() || cell->text() == disabled_mark || mark == hidden_mark);
     }
 }

@@ -43,6 +43,9 @@ public:
 
     static const QString enabled_mark;
     static const QString disabled_mark;
+    // Marks of a runlevel cell, and the values of a service's state change.
+    static const QString start_mark;
+    static const QString kill_mark;
 
 signals:
     void table_changed(bool);

@@ -1,12 +1,5 @@
 #include "table/service_table.h"
 
-namespace {
-
-const QString start_mark = QStringLiteral("S");
-const QString kill_mark = QStringLiteral("K");
-
-} // namespace
-
 bool ServiceTable::register_change(Service service, QString level, QString new_value, QString old_value)
 {
     const QPair<Service, QString> key(service, level);

@@ -22,9 +22,9 @@ void ServiceTable::selectionChanged(const QItemSelection &selected, const QItemS
             if (item->data(RunlevelRole).toString() == QLatin1String("S"))
                 level_s_selected = true;
             const QString mark = item->data(MarkRole).toString();
-            if (mark == QLatin1String("S"))
+            if (mark == start_mark)
                 started_level_selected = true;
-            else if (mark == QLatin1String("K"))
+            else if (mark == kill_mark)
                 stopped_level_selected = true;
             else
                 ignored_level_selected = true;
@@ -51,9 +51,9 @@ void ServiceTable::context_menu(const QPoint &pos)
         if (started_level_selected || stopped_level_selected)
             add("service ignore", tr("ignore"), [this] { switch_services_runlevels(QStringLiteral("")); });
         if (ignored_level_selected || stopped_level_selected)
-            add("service start", tr("start"), [this] { switch_services_runlevels(QStringLiteral("S")); });
+            add("service start", tr("start"), [this] { switch_services_runlevels(start_mark); });
         if (!level_s_selected && (ignored_level_selected || started_level_selected))
-            add("service stop", tr("stop"), [this] { switch_services_runlevels(QStringLiteral("K")); });
+            add("service stop", tr("stop"), [this] { switch_services_runlevels(kill_mark); });
     } else {
         add("edit service", tr("edit service"), [this] { edit_service(nullptr); });
     }
