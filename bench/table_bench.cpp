@@ -1,0 +1,294 @@
+#include "bench/table_bench.h"
+
+#include "app/admin_runlevel.h"
+#include "app/find_service_dialog.h"
+#include "bench/measure.h"
+#include "catalogue/test_hooks.h"
+#include "table/service_table.h"
+
+#include <QApplication>
+#include <QElapsedTimer>
+#include <QFile>
+#include <QFileInfo>
+#include <QHeaderView>
+#include <QLineEdit>
+#include <QProcess>
+#include <QPushButton>
+#include <QTest>
+
+#include <algorithm>
+#include <memory>
+
+namespace {
+
+const int repetitions = 5;
+const int selections = 250;
+const int pending_changes = 100;
+
+QStringList insserv_errors;
+
+void click_header(QHeaderView *header, int column)
+{
+    const QPoint centre(header->sectionViewportPosition(column) + header->sectionSize(column) / 2,
+                        header->height() / 2);
+    QTest::mouseClick(header->viewport(), Qt::LeftButton, Qt::NoModifier, centre);
+}
+
+} // namespace
+
+TableBench::TableBench(int size, const QStringList &only)
+    : size(size)
+    , only(only)
+    , system(directory.path(), size)
+{
+    system.write();
+    if (qEnvironmentVariableIsSet("VORN_BENCH_KEEP")) {
+        directory.setAutoRemove(false);
+        note(QStringLiteral("generated system kept in %1").arg(directory.path()));
+    }
+    test_hooks::set_system_root(directory.path());
+    qputenv("PATH", QFile::encodeName(directory.path() + "/bin:") + qgetenv("PATH"));
+}
+
+bool TableBench::wanted(const char *figure) const
+{
+    return only.isEmpty() || only.contains(QLatin1String(figure));
+}
+
+double TableBench::insserv_run_ms(const QString &program, const QStringList &arguments) const
+{
+    QProcess insserv;
+    QElapsedTimer timer;
+    timer.start();
+    insserv.start(program, arguments, QIODevice::ReadOnly);
+    if (!insserv.waitForStarted(30000) || !insserv.waitForFinished(30000))
+        qFatal("%s did not run", qPrintable(program));
+    insserv.readAllStandardOutput();
+    const double ms = timer.nsecsElapsed() / 1e6;
+    const QString errors = QString::fromUtf8(insserv.readAllStandardError()).trimmed();
+    if (!errors.isEmpty() && !insserv_errors.contains(errors))
+        insserv_errors.append(errors);
+    return ms;
+}
+
+// Construction and load of a table, as the main window does at every rebuild.
+double TableBench::load_once(double *processor_ms) const
+{
+    const double cpu_start = cpu_ms();
+    QElapsedTimer timer;
+    timer.start();
+    auto table = std::make_unique<ServiceTable>();
+    const bool loaded = table->load();
+    const double ms = timer.nsecsElapsed() / 1e6;
+    if (processor_ms)
+        *processor_ms = cpu_ms() - cpu_start;
+    if (!loaded || table->rowCount() != system.names().size())
+        qFatal("the table loaded %d rows of %d", table->rowCount(), int(system.names().size()));
+    return ms;
+}
+
+void TableBench::run_with_fake_insserv()
+{
+    system.install_fake_insserv();
+    reset_peak_rss();
+    if (wanted("load"))
+        measure_load();
+    if (wanted("rss") || wanted("select") || wanted("select_all") || wanted("header_click") || wanted("find")) {
+        AdminRunlevel window;
+        window.resize(1280, 800);
+        window.show();
+        if (!QTest::qWaitForWindowExposed(&window))
+            qFatal("the window did not show");
+        if (wanted("rss"))
+            report("rss", size, peak_rss_mib(), "MiB");
+        auto *table = window.findChild<ServiceTable *>();
+        if (wanted("select"))
+            measure_select(table);
+        if (wanted("select_all"))
+            measure_select_all(table);
+        if (wanted("header_click"))
+            measure_header_click(table);
+        if (wanted("find"))
+            measure_find(table);
+    }
+    if (wanted("apply100"))
+        measure_apply();
+}
+
+// The two runs of the fake insserv are part of every load; their cost is
+// measured alongside, so the load can be read with and without them.
+void TableBench::measure_load()
+{
+    QList<double> loads, processor, fake;
+    for (int i = 0; i < repetitions; ++i) {
+        double processor_ms = 0;
+        loads.append(load_once(&processor_ms));
+        processor.append(processor_ms);
+        fake.append(insserv_run_ms(directory.path() + "/bin/insserv", {})
+                    + insserv_run_ms(directory.path() + "/sbin/insserv", {"-s"}));
+    }
+    report("load", size, median(loads), "ms");
+    report("load_processor_time", size, median(processor), "ms");
+    report("load_fake_insserv_share", size, median(fake), "ms");
+}
+
+// Clicks on name cells spread over the whole table: each click reports the
+// selection, the window enables its actions and highlights the dependencies.
+void TableBench::measure_select(ServiceTable *table)
+{
+    QList<double> times;
+    const int rows = table->rowCount();
+    for (int k = 0; k < selections; ++k) {
+        const int row = rows >= selections ? k * rows / selections : k % rows;
+        QTableWidgetItem *cell = table->item(row, 0);
+        table->scrollToItem(cell);
+        QApplication::processEvents();
+        const QPoint centre = table->visualItemRect(cell).center();
+        times.append(time_ms([&] { QTest::mouseClick(table->viewport(), Qt::LeftButton, Qt::NoModifier, centre); }));
+        if (table->currentItem() != cell)
+            qFatal("a click did not select its name cell");
+    }
+    report("select", size, median(times), "ms");
+}
+
+void TableBench::measure_select_all(ServiceTable *table)
+{
+    QList<double> all, column;
+    for (int i = 0; i < repetitions; ++i) {
+        table->setCurrentCell(0, 0);
+        QApplication::processEvents();
+        all.append(time_ms([&] { QTest::keyClick(table, Qt::Key_A, Qt::ControlModifier); }));
+        if (table->selectionModel()->selectedIndexes().size() != table->rowCount())
+            qFatal("Ctrl+A did not select every name");
+        column.append(time_ms([&] { table->selectColumn(4); }));
+    }
+    report("select_all", size, median(all), "ms");
+    report("select_column", size, median(column), "ms");
+}
+
+// The first click on a runlevel header shows the services started there, the
+// second those stopped there; a click on "Service" shows all rows again.
+void TableBench::measure_header_click(ServiceTable *table)
+{
+    QHeaderView *header = table->horizontalHeader();
+    QList<double> starts, stops;
+    for (int i = 0; i < repetitions; ++i) {
+        const int column = 4 + i % 4;
+        for (int click = 0; click < 2; ++click) {
+            const double ms = time_ms([&] { click_header(header, column); });
+            (header->sortIndicatorOrder() == Qt::AscendingOrder ? starts : stops).append(ms);
+        }
+        click_header(header, 0);
+        QApplication::processEvents();
+    }
+    if (starts.size() != stops.size())
+        qFatal("the header clicks did not alternate between the two orders");
+    report("header_click", size, std::max(median(starts), median(stops)), "ms");
+    report("header_click_started", size, median(starts), "ms");
+    report("header_click_stopped", size, median(stops), "ms");
+}
+
+void TableBench::measure_find(ServiceTable *table)
+{
+    FindServiceDialog dialog(table);
+    dialog.show();
+    auto *text = dialog.findChild<QLineEdit *>();
+    QPushButton *find = nullptr;
+    for (QPushButton *button : dialog.findChildren<QPushButton *>()) {
+        if (button->text() == FindServiceDialog::tr("Find"))
+            find = button;
+    }
+    BoxAnswerer not_found;
+    QList<double> one, two;
+    for (int i = 0; i < repetitions; ++i) {
+        for (QList<double> *times : {&one, &two}) {
+            text->setText(times == &one ? QStringLiteral("s") : QStringLiteral("ss"));
+            QApplication::processEvents();
+            times->append(time_ms([&] { find->click(); }));
+        }
+    }
+    if (not_found.answered > 0)
+        qFatal("a search found nothing");
+    report("find", size, std::max(median(one), median(two)), "ms");
+    report("find_one_letter", size, median(one), "ms");
+    report("find_two_letters", size, median(two), "ms");
+}
+
+// Each repetition starts from the generated overrides and a freshly loaded table.
+// The fake insserv's own cost per run is measured in between and subtracted.
+void TableBench::measure_apply()
+{
+    QList<double> totals, excluded, per_run;
+    int runs = 0;
+    for (int i = 0; i < 3; ++i) {
+        const double total = apply_once(runs);
+        QList<double> fake;
+        for (int k = 0; k < 20; ++k)
+            fake.append(insserv_run_ms(directory.path() + "/sbin/insserv", {"--remove", "--force", "cron"}));
+        totals.append(total);
+        per_run.append(median(fake));
+        excluded.append(total - runs * median(fake));
+    }
+    system.restore_overrides();
+    report("apply100", size, median(excluded), "ms");
+    report("apply100_with_fake_insserv", size, median(totals), "ms");
+    report("apply100_insserv_runs", size, runs, "runs");
+    report("fake_insserv_run", size, median(per_run), "ms");
+}
+
+// The part to adapt when applying changes: 100 runlevel cells switched from
+// start to stop, spread over the services, then applied with the result box
+// answered. Returns the milliseconds of the apply and counts insserv's runs.
+double TableBench::apply_once(int &insserv_runs) const
+{
+    system.restore_overrides();
+    ServiceTable table;
+    table.load();
+    int changes = 0;
+    for (int column = 7; column >= 3 && changes < pending_changes; --column) {
+        for (int row = 0; row < table.rowCount() && changes < pending_changes; ++row) {
+            QTableWidgetItem *cell = table.item(row, column);
+            if (cell->data(ServiceTable::MarkRole).toString() == ServiceTable::start_mark) {
+                table.toggle_item(cell);
+                ++changes;
+            }
+        }
+    }
+    QFile::remove(system.fake_calls_path());
+    BoxAnswerer result_box;
+    QElapsedTimer timer;
+    timer.start();
+    table.apply_changes();
+    const double ms = timer.nsecsElapsed() / 1e6;
+    if (changes != pending_changes || result_box.answered != 1)
+        qFatal("%d changes applied, %d boxes answered", changes, result_box.answered);
+    QFile calls(system.fake_calls_path());
+    calls.open(QIODevice::ReadOnly);
+    insserv_runs = calls.readAll().count('\n');
+    return ms;
+}
+
+// The load against the two runs of the real insserv alone, on one root in
+// which insserv itself has made the links.
+void TableBench::run_with_real_insserv()
+{
+    if (!QFileInfo(QStringLiteral("/sbin/insserv")).isExecutable()) {
+        note(QStringLiteral("/sbin/insserv is not installed: no comparison with the real insserv"));
+        return;
+    }
+    system.install_real_insserv();
+    insserv_run_ms(directory.path() + "/bin/insserv", {});
+    insserv_errors.clear();
+    QList<double> runs, loads;
+    for (int i = 0; i < repetitions; ++i) {
+        runs.append(insserv_run_ms(directory.path() + "/bin/insserv", {})
+                    + insserv_run_ms(directory.path() + "/sbin/insserv", {"-s"}));
+        BoxAnswerer warning;
+        loads.append(load_once());
+    }
+    for (const QString &errors : qAsConst(insserv_errors))
+        note(QStringLiteral("insserv said: %1").arg(errors.left(300)));
+    report("real_insserv_runs", size, median(runs), "ms");
+    report("real_insserv_load", size, median(loads), "ms");
+    report("real_insserv_own_share", size, 100 * (median(loads) - median(runs)) / median(loads), "%");
+}
