@@ -63,14 +63,14 @@ FacilityMap read_insserv_config(const QString &path)
     if (!file.exists() || !file.open(QIODevice::ReadOnly))
         return result;
 
-    LinePattern definition(QStringLiteral("^(\\$\\S+)*(?:\\s+)(.*)\\s*$"));
+    static const LinePattern definition(QStringLiteral("^(\\$\\S+)*(?:\\s+)(.*)\\s*$"));
     while (!file.atEnd()) {
-        const QString line = utf8_up_to_nul(file.readLine());
-        if (!definition.match(line))
+        const QRegularExpressionMatch match = definition.match(utf8_up_to_nul(file.readLine()));
+        if (!match.hasMatch())
             continue;
-        const Service facility(definition.cap(1));
+        const Service facility(match.captured(1));
         result.remove(facility);
-        result.insert(facility, members(definition.cap(2)));
+        result.insert(facility, members(match.captured(2)));
     }
     return result;
 }

@@ -5,15 +5,14 @@
 
 // A pattern matched against a whole line, its end-of-line characters included.
 // Quantifiers are greedy from the left, so "#  see also: x" names "see also".
+// Compiling is the expensive part: keep one instance per pattern and reuse it.
 class LinePattern
 {
 public:
     explicit LinePattern(const QString &pattern);
 
-    bool match(const QString &line);
-    QString cap(int number) const { return last.captured(number); }
+    QRegularExpressionMatch match(const QString &line) const { return expression.match(line); }
 
 private:
     QRegularExpression expression;
-    QRegularExpressionMatch last;
 };

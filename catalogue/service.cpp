@@ -42,9 +42,13 @@ Service &Service::parse_insserv_line(const QString &line)
 
 void Service::load_provides()
 {
-    const ServiceInfo info(name);
-    if (info.valid)
-        provides = info.field(QStringLiteral("Provides")).split(QLatin1Char(' '), Qt::KeepEmptyParts);
+    load_provides(ServiceInfo(name));
+}
+
+void Service::load_provides(const ServiceInfo &header)
+{
+    if (header.valid)
+        provides = header.field(QStringLiteral("Provides")).split(QLatin1Char(' '), Qt::KeepEmptyParts);
 }
 
 bool Service::operator==(const Service &other) const

@@ -3,6 +3,8 @@
 #include <QString>
 #include <QStringList>
 
+class ServiceInfo;
+
 // A service (an init script) or a virtual facility (a name beginning with "$").
 // Equality and hashing use the name alone; the ordering puts linked records first.
 class Service
@@ -18,6 +20,8 @@ public:
 
     Service &parse_insserv_line(const QString &line);
     void load_provides();
+    // The same from a header already read, so that a caller reads each file once.
+    void load_provides(const ServiceInfo &header);
 
     bool operator==(const Service &other) const;
     bool operator!=(const Service &other) const { return !(*this == other); }

@@ -1,27 +1,13 @@
 #include "catalogue/service_info.h"
 
+#include "catalogue/header_file.h"
 #include "catalogue/line_pattern.h"
 #include "catalogue/lsb_header.h"
-#include "catalogue/system_paths.h"
 #include "catalogue/utf8_text.h"
-
-#include <QFile>
-#include <QFileInfo>
 
 FacilityMap ServiceInfo::_virtual_facilities;
 
 namespace {
-
-QString header_source(const QString &name)
-{
-    const QString override_file = QStringLiteral("%1/%2").arg(overrides_dir().path(), name);
-    if (QFile::exists(override_file))
-        return override_file;
-    const QString script = QStringLiteral("%1/%2").arg(init_scripts_dir().path(), name);
-    if (QFile::exists(script))
-        return script;
-    return QString();
-}
 
 QList<LSBDependency> parse_dependencies(const QString &keyword, const QString &value)
 {
@@ -38,42 +24,39 @@ QList<LSBDependency> parse_dependencies(const QString &keyword, const QString &v
 ServiceInfo::ServiceInfo(const QString &name)
     : name(name)
 {
-    if (name.isNull())
-        return;
-    const QString path = header_source(name);
-    if (path.isEmpty())
-        return;
-    // Only regular files are read: a FIFO or device of that name would block the
-    // reader for ever, and a directory cannot hold a header.
-    if (!QFileInfo(path).isFile())
-        return;
-    QFile file(path);
-    if (!file.open(QIODevice::ReadOnly))
-        return;
+    HeaderFile file(name);
     read(file);
 }
 
-void ServiceInfo::read(QIODevice &file)
+void ServiceInfo::read(HeaderFile &file)
 {
-    LinePattern start(QStringLiteral("^###\\s+BEGIN INIT INFO\\s*"));
-    LinePattern end(QStringLiteral("^###\\s+END INIT INFO\\s*"));
-    LinePattern field_line(QStringLiteral("^#\\s+([^:]+)(?::\\s*)(.*)$"));
-    LinePattern continuation(QStringLiteral("^#(.*)$"));
+    static const LinePattern start(QStringLiteral("^###\\s+BEGIN INIT INFO\\s*"));
+    static const LinePattern end(QStringLiteral("^###\\s+END INIT INFO\\s*"));
+    static const LinePattern field_line(QStringLiteral("^#\\s+([^:]+)(?::\\s*)(.*)$"));
+    static const LinePattern continuation(QStringLiteral("^#(.*)$"));
 
     bool inside = false;
-    while (!file.atEnd()) {
-        const QString line = utf8_up_to_nul(file.readLine());
-
+    QByteArray bytes;
+    while (file.read_line(bytes)) {
+        const QString line = utf8_up_to_nul(bytes);
+        // Both markers begin with "###": most lines need not be matched against them.
+        const bool marker = line.startsWith(QLatin1String("###"));
         if (!inside) {
-            inside = start.match(line);
-        } else if (end.match(line)) {
+            inside = marker && start.match(line).hasMatch();
+            continue;
+        }
+        if (marker && end.match(line).hasMatch()) {
             valid = true;
             return;
-        } else if (field_line.match(line)) {
-            add_field_line(field_line.cap(1), field_line.cap(2).trimmed());
-        } else if (continuation.match(line)) {
-            add_continuation_line(continuation.cap(1).trimmed());
         }
+        const QRegularExpressionMatch field = field_line.match(line);
+        if (field.hasMatch()) {
+            add_field_line(field.captured(1), field.captured(2).trimmed());
+            continue;
+        }
+        const QRegularExpressionMatch comment = continuation.match(line);
+        if (comment.hasMatch())
+            add_continuation_line(comment.captured(1).trimmed());
     }
 }
 

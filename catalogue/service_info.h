@@ -10,7 +10,7 @@
 using HeaderLines = QList<QPair<QString, QString>>;
 using FacilityMap = QMultiMap<Service, QList<Service>>;
 
-class QIODevice;
+class HeaderFile;
 
 // The LSB init-info header of one service, read from its override when there is
 // one and from its init script otherwise. Built whole by the constructor.
@@ -34,7 +34,7 @@ public:
     static FacilityMap _virtual_facilities;
 
 private:
-    void read(QIODevice &file);
+    void read(HeaderFile &file);
     void add_field_line(const QString &field, const QString &value);
     void add_continuation_line(const QString &text);
 };

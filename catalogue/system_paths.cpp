@@ -2,6 +2,8 @@
 
 #include "catalogue/test_hooks.h"
 
+#include <QDirIterator>
+
 namespace {
 
 QString system_root;
@@ -82,4 +84,16 @@ QList<QDir> runlevel_directories()
         result.append(QDir(runlevel_path(runlevel), QStringLiteral("[SK][0-9][0-9]*"),
                            QDir::Unsorted, QDir::Files));
     return result;
+}
+
+QStringList runlevel_entries(const QDir &directory)
+{
+    QStringList names;
+    QDirIterator entries(directory.path(), directory.nameFilters(),
+                         QDir::AllEntries | QDir::System | QDir::Hidden | QDir::NoDotAndDotDot);
+    while (entries.hasNext()) {
+        entries.next();
+        names.append(entries.fileName());
+    }
+    return names;
 }

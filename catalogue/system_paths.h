@@ -21,3 +21,7 @@ QDir init_scripts_dir();
 QDir overrides_dir();
 QStringList all_runlevels();
 QList<QDir> runlevel_directories();
+// The names in a runlevel directory that its name filter accepts, whatever they
+// are. entryList() also asks the system for the type of every entry, one call
+// per link, where a caller may need to know it for only some of them.
+QStringList runlevel_entries(const QDir &directory);

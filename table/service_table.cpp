@@ -7,6 +7,7 @@
 #include "table/service_table_item.h"
 
 #include <QApplication>
+#include <QFileInfo>
 #include <QHeaderView>
 #include <QMessageBox>
 #include <QProcess>
@@ -30,6 +31,18 @@ QList<Service> sorted(QList<Service> list)
 {
     std::sort(list.begin(), list.end());
     return list;
+}
+
+// Services with start lines, then those with kill lines only, then those known
+// only from their overrides; each group in the order of Service.
+QList<Service> load_order(const QSet<Service> &starts, const QSet<Service> &kills, const QSet<Service> &unlisted)
+{
+    QList<Service> kills_only;
+    for (const Service &service : kills) {
+        if (!starts.contains(service))
+            kills_only.append(service);
+    }
+    return sorted(starts.values()) + sorted(kills_only) + sorted(unlisted.values());
 }
 
 } // namespace
@@ -56,10 +69,12 @@ bool ServiceTable::load()
     if (!read_listing() || !init_scripts_dir().exists()) {
         start_services.clear();
         kill_services.clear();
+        headers.clear();
         return false;
     }
     scan_links();
     collect_unlisted_services();
+    loaded_services = load_order(start_services, kill_services, unlisted_services);
 
     QStringList labels{tr("Service"), tr("Start")};
     for (const QString &runlevel : all_runlevels())
@@ -112,7 +127,7 @@ bool ServiceTable::read_listing()
         Service service;
         if (service.parse_insserv_line(utf8_up_to_nul(line)).type == Service::Unset)
             continue;
-        service.load_provides();
+        service.load_provides(read_header(service.name));
         QSet<Service> &side = service.type == Service::Start ? start_services : kill_services;
         if (!side.contains(service))
             side.insert(service);
@@ -120,11 +135,16 @@ bool ServiceTable::read_listing()
     return true;
 }
 
+// A link counts when it leads to a file. One such link makes its service linked,
+// so the others of the same service need not be checked: each check is a system
+// call, and a service has a link in most runlevels.
 void ServiceTable::scan_links()
 {
     for (const QDir &directory : runlevel_directories()) {
-        for (QString name : directory.entryList()) {
-            const Service service(name.remove(0, 3));
+        for (const QString &entry : runlevel_entries(directory)) {
+            const Service service(entry.mid(3));
+            if (linked_services.contains(service) || !QFileInfo(directory, entry).isFile())
+                continue;
             linked_services.insert(service);
             for (QSet<Service> *side : {&start_services, &kill_services}) {
                 auto found = side->find(service);
@@ -145,22 +165,31 @@ void ServiceTable::collect_unlisted_services()
         const Service service(name);
         if (start_services.contains(service) || kill_services.contains(service))
             continue;
-        if (!QFile::exists(QStringLiteral("%1/%2").arg(init_scripts_dir().path(), name)))
+        if (!QFile::exists(QStringLiteral("%1/%2").arg(init_scripts_path(), name)))
             continue;
-        if (name.endsWith(QLatin1Char('~')) || !ServiceInfo(name).valid)
+        if (name.endsWith(QLatin1Char('~')) || !read_header(name).valid)
             continue;
         unlisted_services.insert(service);
     }
 }
 
+const ServiceInfo &ServiceTable::read_header(const QString &name)
+{
+    auto found = headers.find(name);
+    if (found == headers.end())
+        found = headers.insert(name, ServiceInfo(name));
+    return found.value();
+}
+
+ServiceInfo ServiceTable::loaded_header(const QString &name) const
+{
+    const auto found = headers.constFind(name);
+    return found == headers.cend() ? ServiceInfo(QString()) : found.value();
+}
+
 QList<Service> ServiceTable::services(bool all_rows) const
 {
-    QList<Service> kills;
-    for (const Service &service : kill_services) {
-        if (!start_services.contains(service))
-            kills.append(service);
-    }
-    QList<Service> result = sorted(start_services.values()) + sorted(kills) + sorted(unlisted_services.values());
+    QList<Service> result = loaded_services;
     if (all_rows)
         return result;
 
@@ -196,7 +225,7 @@ QString ServiceTable::state_text(const Service &service, const QSet<Service> &si
 
 void ServiceTable::fill_rows()
 {
-    const QList<Service> all = services(true);
+    const QList<Service> &all = loaded_services;
     const QStringList runlevels = all_runlevels();
     setRowCount(all.size());
     verticalHeader()->setVisible(false);

@@ -1,6 +1,7 @@
 #pragma once
 
 #include "catalogue/service.h"
+#include "catalogue/service_info.h"
 
 #include <QHash>
 #include <QItemSelection>
@@ -39,6 +40,9 @@ public:
 
     bool load();
     QList<Service> services(bool all_rows) const;
+    // The header of a service as the load read it (an empty, invalid record for a
+    // name the load did not read). Later edits on disk show only in a new table.
+    ServiceInfo loaded_header(const QString &name) const;
     int sizeHintForColumn(int column) const override;
 
     static const QString enabled_mark;
@@ -78,6 +82,7 @@ protected:
     bool read_listing();
     void scan_links();
     void collect_unlisted_services();
+    const ServiceInfo &read_header(const QString &name);
     void fill_rows();
     QString name_text(const Service &service) const;
     QString state_text(const Service &service, const QSet<Service> &side) const;
@@ -108,6 +113,11 @@ protected:
     QSet<Service> kill_services;
     QSet<Service> linked_services;
     QSet<Service> unlisted_services;
+    // Every service of the four sets in row order as loaded; the sets never change
+    // after the load, so the sorting is done once.
+    QList<Service> loaded_services;
+    // Each header read during the load, read only once however often it is needed.
+    QHash<QString, ServiceInfo> headers;
     ChangeMap changes;
     ChangeMap loaded_values;
     QList<QTableWidgetItem *> highlighted_items;

@@ -1,0 +1,30 @@
+#pragma once
+
+#include <QByteArray>
+#include <QString>
+
+// The file a service's LSB header is read from: its override when one exists,
+// its init script otherwise. A table loads thousands of headers, so opening and
+// reading take as few system calls as they can: one status query per candidate
+// file, reads of whole chunks, and none past the end of the header.
+class HeaderFile
+{
+public:
+    explicit HeaderFile(const QString &name);
+    ~HeaderFile();
+    HeaderFile(const HeaderFile &) = delete;
+    HeaderFile &operator=(const HeaderFile &) = delete;
+
+    // The next line with its end-of-line characters, as QIODevice::readLine
+    // gives it; false after the last line, on a read error, or when no file
+    // could be opened.
+    bool read_line(QByteArray &line);
+
+private:
+    bool fill();
+
+    int descriptor = -1;
+    QByteArray buffer;
+    int position = 0;
+    bool exhausted = false;
+};
