@@ -3,10 +3,12 @@
 #include "table/service_table.h"
 
 #include <QDialogButtonBox>
+#include <QHash>
 #include <QLabel>
 #include <QLineEdit>
 #include <QMessageBox>
 #include <QPushButton>
+#include <QSet>
 #include <QVBoxLayout>
 
 FindServiceDialog::FindServiceDialog(ServiceTable *table)
@@ -54,15 +56,19 @@ void FindServiceDialog::next()
 
 QList<QTableWidgetItem *> FindServiceDialog::find_items(const QString &text) const
 {
-    QStringList names;
-    for (const Service &service : table->services(false)) {
+    // Grouped by their full case folding, which never parts two names that
+    // compare equal ignoring case; the comparison itself decides within a group.
+    QHash<QString, QStringList> names;
+    const QList<Service> services = table->services(false);
+    for (const Service &service : services) {
         if (service.name.indexOf(text, 0, Qt::CaseInsensitive) >= 0) {
-            names.append(service.name);
+            names[service.name.toCaseFolded()].append(service.name);
             continue;
         }
-        for (const QString &provided : service.provided_names()) {
+        const QStringList provided_names = service.provided_names();
+        for (const QString &provided : provided_names) {
             if (provided.indexOf(text, 0, Qt::CaseInsensitive) >= 0)
-                names.append(service.name);
+                names[service.name.toCaseFolded()].append(service.name);
         }
     }
     QList<QTableWidgetItem *> result;
@@ -70,7 +76,8 @@ QList<QTableWidgetItem *> FindServiceDialog::find_items(const QString &text) con
         return result;
     for (int row = 0; row < table->rowCount(); ++row) {
         QTableWidgetItem *name_cell = table->item(row, 0);
-        if (names.contains(name_cell->data(ServiceTable::ServiceNameRole).toString(), Qt::CaseInsensitive))
+        const QString name = name_cell->data(ServiceTable::ServiceNameRole).toString();
+        if (names.value(name.toCaseFolded()).contains(name, Qt::CaseInsensitive))
             result.append(name_cell);
     }
     return result;
@@ -79,7 +86,8 @@ QList<QTableWidgetItem *> FindServiceDialog::find_items(const QString &text) con
 void FindServiceDialog::filter_items(const QString &text)
 {
     show_hidden_rows();
-    const QList<QTableWidgetItem *> found = find_items(text);
+    const QList<QTableWidgetItem *> found_list = find_items(text);
+    const QSet<QTableWidgetItem *> found(found_list.cbegin(), found_list.cend());
     for (int row = 0; row < table->rowCount(); ++row) {
         if (!found.contains(table->item(row, 0))) {
             table->hideRow(row);

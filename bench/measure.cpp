@@ -11,13 +11,20 @@
 #include <cstdio>
 #include <ctime>
 
-double time_ms(const std::function<void()> &action)
+void Timings::time(const std::function<void()> &action)
 {
+    const double processor_start = cpu_ms();
     QElapsedTimer timer;
     timer.start();
     action();
     QApplication::processEvents();
-    return timer.nsecsElapsed() / 1e6;
+    add(timer.nsecsElapsed() / 1e6, cpu_ms() - processor_start);
+}
+
+void Timings::add(double wall_ms, double processor_ms)
+{
+    walls.append(wall_ms);
+    processors.append(processor_ms);
 }
 
 double cpu_ms()
@@ -56,6 +63,19 @@ void report(const char *name, int size, double value, const char *unit)
 {
     std::printf("%s %d %.2f %s\n", name, size, value, unit);
     std::fflush(stdout);
+}
+
+void report(const char *name, int size, const Timings &timings)
+{
+    report(name, size, timings.wall(), "ms");
+    report(qPrintable(QStringLiteral("%1_cpu").arg(QLatin1String(name))), size, timings.processor(), "ms");
+}
+
+void report_slower(const char *name, int size, const Timings &first, const Timings &second)
+{
+    report(name, size, std::max(first.wall(), second.wall()), "ms");
+    report(qPrintable(QStringLiteral("%1_cpu").arg(QLatin1String(name))), size,
+           std::max(first.processor(), second.processor()), "ms");
 }
 
 void note(const QString &text)

@@ -6,16 +6,34 @@
 
 #include <functional>
 
-// Milliseconds that action takes, pending events (layout, painting) included.
-double time_ms(const std::function<void()> &action);
-double median(QList<double> values);
 // Processor time this process has used so far (its children not included).
 double cpu_ms();
+double median(QList<double> values);
+
+// Wall-clock and processor milliseconds of repetitions of one action. On a
+// machine shared with other work, the processor time varies much less.
+class Timings
+{
+public:
+    // Times action with the events it leaves pending (layout, painting).
+    void time(const std::function<void()> &action);
+    void add(double wall_ms, double processor_ms);
+    double wall() const { return median(walls); }
+    double processor() const { return median(processors); }
+
+private:
+    QList<double> walls;
+    QList<double> processors;
+};
 // Peak resident memory of this process, in MiB; the reset starts a new peak.
 double peak_rss_mib();
 void reset_peak_rss();
 
 void report(const char *name, int size, double value, const char *unit);
+// "name" with the wall-clock median, "name_cpu" with the processor-time median.
+void report(const char *name, int size, const Timings &timings);
+// The slower of two: a figure whose target holds for both cases.
+void report_slower(const char *name, int size, const Timings &first, const Timings &second);
 void note(const QString &text);
 
 // While it lives, every modal message box is answered with Yes or Ok

@@ -6,6 +6,7 @@
 #include <QTemporaryDir>
 
 class AdminRunlevel;
+class Timings;
 class ServiceTable;
 
 // The figures of one system size, measured on the real widgets: each prints as
@@ -20,7 +21,7 @@ public:
 
 private:
     bool wanted(const char *figure) const;
-    double load_once(double *processor_ms = nullptr) const;
+    void load_once(Timings &timings) const;
     double insserv_run_ms(const QString &program, const QStringList &arguments) const;
 
     void measure_load();

@@ -33,6 +33,20 @@ QList<Service> sorted(QList<Service> list)
     return list;
 }
 
+// Each line keeps its newline, as QIODevice::readLine gives it; reading a
+// process's output line by line that way allocates a whole buffer per line.
+QList<QByteArray> lines_of(const QByteArray &text)
+{
+    QList<QByteArray> lines;
+    for (int start = 0; start < text.size();) {
+        const int newline = text.indexOf('\n', start);
+        const int end = newline < 0 ? text.size() : newline + 1;
+        lines.append(text.mid(start, end - start));
+        start = end;
+    }
+    return lines;
+}
+
 // Services with start lines, then those with kill lines only, then those known
 // only from their overrides; each group in the order of Service.
 QList<Service> load_order(const QSet<Service> &starts, const QSet<Service> &kills, const QSet<Service> &unlisted)
@@ -120,10 +134,7 @@ bool ServiceTable::read_listing()
     // would silently drop services.
     if (!listing.waitForFinished(process_timeout()))
         return false;
-    while (!listing.atEnd()) {
-        const QByteArray line = listing.readLine();
-        if (line.isEmpty())
-            continue;
+    for (const QByteArray &line : lines_of(listing.readAll())) {
         Service service;
         if (service.parse_insserv_line(utf8_up_to_nul(line)).type == Service::Unset)
             continue;
@@ -189,18 +200,20 @@ ServiceInfo ServiceTable::loaded_header(const QString &name) const
 
 QList<Service> ServiceTable::services(bool all_rows) const
 {
-    QList<Service> result = loaded_services;
     if (all_rows)
-        return result;
-
+        return loaded_services;
     QSet<QString> hidden;
     for (int row = 0; row < rowCount(); ++row) {
         if (isRowHidden(row))
             hidden.insert(item(row, 0)->data(ServiceNameRole).toString());
     }
-    result.erase(std::remove_if(result.begin(), result.end(),
-                                [&hidden](const Service &service) { return hidden.contains(service.name); }),
-                 result.end());
+    if (hidden.isEmpty())
+        return loaded_services;
+    QList<Service> result;
+    for (const Service &service : loaded_services) {
+        if (!hidden.contains(service.name))
+            result.append(service);
+    }
     return result;
 }
 
@@ -229,6 +242,10 @@ void ServiceTable::fill_rows()
     const QStringList runlevels = all_runlevels();
     setRowCount(all.size());
     verticalHeader()->setVisible(false);
+    // A header that may paint works out the position of every row each time one
+    // is hidden or shown, which makes filtering quadratic in the rows; this one is
+    // never shown, so it need not.
+    verticalHeader()->setUpdatesEnabled(false);
 
     for (int row = 0; row < all.size(); ++row) {
         const Service &service = all.at(row);

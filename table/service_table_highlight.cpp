@@ -26,7 +26,8 @@ QHash<QString, QTableWidgetItem *> name_cells(const ServiceTable &table)
     }
 
     QHash<QString, QTableWidgetItem *> result;
-    for (const Service &service : table.services(true)) {
+    const QList<Service> services = table.services(true);
+    for (const Service &service : services) {
         QTableWidgetItem *cell = by_service.value(service.name);
         for (const QString &name : QStringList{service.name} + service.provided_names()) {
             if (!name.isEmpty() && !result.contains(name))

@@ -15,17 +15,6 @@ ServiceTableItem *cell(ServiceTable::CellKind kind, const QString &text)
     return item;
 }
 
-bool key_less(const QString &a, const QString &b)
-{
-    if (a == ServiceTable::disabled_mark)
-        return false;
-    if (a == ServiceTable::enabled_mark)
-        return b == ServiceTable::disabled_mark;
-    if (b == ServiceTable::enabled_mark || b == ServiceTable::disabled_mark)
-        return true;
-    return a.toInt(nullptr, 10) < b.toInt(nullptr, 10);
-}
-
 } // namespace
 
 ServiceTableItem::ServiceTableItem()
@@ -37,16 +26,40 @@ ServiceTableItem::~ServiceTableItem() = default;
 
 bool ServiceTableItem::operator<(const QTableWidgetItem &other) const
 {
-    const int kind = data(ServiceTable::KindRole).toInt();
+    const auto *cell = dynamic_cast<const ServiceTableItem *>(&other);
     if (kind == ServiceTable::NameCell)
-        return text() < other.text();
+        return display_text < (cell ? cell->display_text : other.text());
 
     const QTableWidget *table = tableWidget();
     const bool descending = table && table->horizontalHeader()->sortIndicatorOrder() == Qt::DescendingOrder;
     if (kind == ServiceTable::RunlevelCell && descending)
-        return key_less(data(ServiceTable::KillOrderRole).toString(),
-                        other.data(ServiceTable::KillOrderRole).toString());
-    return key_less(text(), other.text());
+        return kill_order_key
+            < (cell ? cell->kill_order_key : sort_key(other.data(ServiceTable::KillOrderRole).toString()));
+    return text_key < (cell ? cell->text_key : sort_key(other.text()));
+}
+
+// The keys change before the base class reports the change: a sorted table
+// may move the cell at once, comparing it with the keys it has then.
+void ServiceTableItem::setData(int role, const QVariant &value)
+{
+    if (role == Qt::DisplayRole || role == Qt::EditRole) {
+        display_text = value.toString();
+        text_key = sort_key(display_text);
+    } else if (role == ServiceTable::KindRole) {
+        kind = value.toInt();
+    } else if (role == ServiceTable::KillOrderRole) {
+        kill_order_key = sort_key(value.toString());
+    }
+    QTableWidgetItem::setData(role, value);
+}
+
+ServiceTableItem::SortKey ServiceTableItem::sort_key(const QString &text)
+{
+    if (text == ServiceTable::disabled_mark)
+        return {2, 0};
+    if (text == ServiceTable::enabled_mark)
+        return {1, 0};
+    return {0, text.toInt(nullptr, 10)};
 }
 
 ServiceTableItem *ServiceTableItem::name_cell(const QString &text)
