@@ -27,14 +27,16 @@ QStringList Service::provided_names() const
 // left untouched, so the record keeps type Unset: the loader skips such records.
 Service &Service::parse_insserv_line(const QString &line)
 {
-    const QStringList fields = line.split(QLatin1Char(':'), Qt::KeepEmptyParts);
-    if (fields.size() < 4)
+    const int first = line.indexOf(QLatin1Char(':'));
+    const int second = first < 0 ? -1 : line.indexOf(QLatin1Char(':'), first + 1);
+    const int third = second < 0 ? -1 : line.indexOf(QLatin1Char(':'), second + 1);
+    if (third < 0)
         return *this;
 
-    type = fields.at(0) == QLatin1String("S") ? Start : Kill;
-    sequence = fields.at(1).toUShort(nullptr, 10);
-    runlevels = fields.at(2).split(QLatin1Char(' '), Qt::KeepEmptyParts);
-    name = line.section(QLatin1Char(':'), 3);
+    type = line.midRef(0, first) == QLatin1String("S") ? Start : Kill;
+    sequence = line.midRef(first + 1, second - first - 1).toUShort(nullptr, 10);
+    runlevels = line.mid(second + 1, third - second - 1).split(QLatin1Char(' '), Qt::KeepEmptyParts);
+    name = line.mid(third + 1);
     while (name.endsWith(QLatin1Char('\n')) || name.endsWith(QLatin1Char('\r')))
         name.chop(1);
     return *this;

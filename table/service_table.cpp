@@ -11,6 +11,7 @@
 #include <QHeaderView>
 #include <QMessageBox>
 #include <QProcess>
+#include <QSignalBlocker>
 #include <QStyle>
 
 #include <algorithm>
@@ -238,45 +239,54 @@ QString ServiceTable::state_text(const Service &service, const QSet<Service> &si
 
 void ServiceTable::fill_rows()
 {
-    const QList<Service> &all = loaded_services;
     const QStringList runlevels = all_runlevels();
-    setRowCount(all.size());
+    setRowCount(loaded_services.size());
     verticalHeader()->setVisible(false);
     // A header that may paint works out the position of every row each time one
     // is hidden or shown, which makes filtering quadratic in the rows; this one is
     // never shown, so it need not.
     verticalHeader()->setUpdatesEnabled(false);
-
-    for (int row = 0; row < all.size(); ++row) {
-        const Service &service = all.at(row);
-        const bool linked = linked_services.contains(service);
-        const auto start = start_services.find(service);
-        const auto kill = kill_services.find(service);
-        QString kill_order;
-        if (linked)
-            kill_order = kill == kill_services.end() ? QStringLiteral("100") : padded(100 - kill->sequence, 3);
-
-        QList<ServiceTableItem *> cells{ServiceTableItem::name_cell(name_text(service)),
-                                        ServiceTableItem::state_cell(state_text(service, start_services))};
-        for (const QString &runlevel : runlevels) {
-            QString mark;
-            if (start != start_services.end() && start->runlevels.contains(runlevel))
-                mark = start_mark;
-            else if (kill != kill_services.end() && kill->runlevels.contains(runlevel))
-                mark = kill_mark;
-            QString text = disabled_mark;
-            if (linked)
-                text = mark == start_mark ? padded(start->sequence, 2) : QStringLiteral("100");
-            cells.append(ServiceTableItem::runlevel_cell(text, mark, runlevel, kill_order));
-        }
-        cells.append(ServiceTableItem::state_cell(state_text(service, kill_services)));
-
-        for (int column = 0; column < cells.size(); ++column) {
-            cells.at(column)->setData(ServiceNameRole, service.name);
-            setItem(row, column, cells.at(column));
+    {
+        // Each placed cell would be reported on its own, eleven reports a row;
+        // the sort that follows the filling makes the view take in all of it.
+        const QSignalBlocker quiet(model());
+        for (int row = 0; row < loaded_services.size(); ++row) {
+            const QList<ServiceTableItem *> cells = row_cells(loaded_services.at(row), runlevels);
+            for (int column = 0; column < cells.size(); ++column)
+                setItem(row, column, cells.at(column));
         }
     }
     resizeColumnsToContents();
+}
+
+// Every cell gets its data before it enters the table: a change to a placed
+// cell is reported to the view, and in a sorted table searched for.
+QList<ServiceTableItem *> ServiceTable::row_cells(const Service &service, const QStringList &runlevels) const
+{
+    const bool linked = linked_services.contains(service);
+    const auto start = start_services.find(service);
+    const auto kill = kill_services.find(service);
+    QString kill_order;
+    if (linked)
+        kill_order = kill == kill_services.end() ? QStringLiteral("100") : padded(100 - kill->sequence, 3);
+
+    QList<ServiceTableItem *> cells{ServiceTableItem::name_cell(name_text(service)),
+                                    ServiceTableItem::state_cell(state_text(service, start_services))};
+    for (const QString &runlevel : runlevels) {
+        QString mark;
+        if (start != start_services.end() && start->runlevels.contains(runlevel))
+            mark = start_mark;
+        else if (kill != kill_services.end() && kill->runlevels.contains(runlevel))
+            mark = kill_mark;
+        QString text = disabled_mark;
+        if (linked)
+            text = mark == start_mark ? padded(start->sequence, 2) : QStringLiteral("100");
+        cells.append(ServiceTableItem::runlevel_cell(text, mark, runlevel, kill_order));
+    }
+    cells.append(ServiceTableItem::state_cell(state_text(service, kill_services)));
+    for (ServiceTableItem *cell : qAsConst(cells))
+        cell->setData(ServiceNameRole, service.name);
+    return cells;
 }
 
 int ServiceTable::sizeHintForColumn(int column) const

@@ -13,6 +13,7 @@
 #include <memory>
 
 class ServiceItemDelegate;
+class ServiceTableItem;
 
 // Pending changes: (service, runlevel) or (service, "") for the service's state.
 using ChangeMap = QMap<QPair<Service, QString>, QString>;
@@ -84,6 +85,7 @@ protected:
     void collect_unlisted_services();
     const ServiceInfo &read_header(const QString &name);
     void fill_rows();
+    QList<ServiceTableItem *> row_cells(const Service &service, const QStringList &runlevels) const;
     QString name_text(const Service &service) const;
     QString state_text(const Service &service, const QSet<Service> &side) const;
 
@@ -94,6 +96,7 @@ protected:
 
     // Dependency highlighting
     QTableWidgetItem *find_service_item(const QString &name);
+    void build_dependency_cells();
 
     // Applying
     void run_insserv(const Service &service, const QString &level, const QString &value, bool force,
@@ -126,7 +129,9 @@ private:
     std::unique_ptr<ServiceItemDelegate> delegate;
 
     // Dependency highlighting: the name cell of every service and provided name,
-    // built on first use after loading. The services of a table never change and
-    // its cells outlive any sorting, so one lookup serves every selection change.
+    // and the two state cells beside each name cell, built on first use after
+    // loading. The services of a table never change and its cells move with
+    // their rows, so one lookup serves every selection change.
     QHash<QString, QTableWidgetItem *> dependency_cells;
+    QHash<const QTableWidgetItem *, QPair<const QTableWidgetItem *, const QTableWidgetItem *>> state_cells;
 };

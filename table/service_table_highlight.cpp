@@ -4,6 +4,7 @@
 #include "catalogue/service_info.h"
 
 #include <QBrush>
+#include <QSet>
 
 namespace {
 
@@ -12,42 +13,28 @@ const QColor disabled_colour(250, 0, 0, 255);
 const QColor enabled_colour(250, 127, 80, 255);
 const QColor reset_colour(0, 0, 0, 255);
 
-// A name belongs to the first service of the load order that is called so or
-// provides it. An empty name (two blanks in a header, or a header without a
-// "Provides" value) names nothing, so it can never colour a service.
-QHash<QString, QTableWidgetItem *> name_cells(const ServiceTable &table)
+QBrush brush(const QColor &colour)
 {
-    QHash<QString, QTableWidgetItem *> by_service;
-    for (int row = 0; row < table.rowCount(); ++row) {
-        QTableWidgetItem *cell = table.item(row, 0);
-        const QString name = cell->data(ServiceTable::ServiceNameRole).toString();
-        if (!by_service.contains(name))
-            by_service.insert(name, cell);
-    }
-
-    QHash<QString, QTableWidgetItem *> result;
-    const QList<Service> services = table.services(true);
-    for (const Service &service : services) {
-        QTableWidgetItem *cell = by_service.value(service.name);
-        for (const QString &name : QStringList{service.name} + service.provided_names()) {
-            if (!name.isEmpty() && !result.contains(name))
-                result.insert(name, cell);
-        }
-    }
-    return result;
+    return QBrush(colour, Qt::SolidPattern);
 }
 
 } // namespace
 
+// Only the cells whose colour changes are set: a cell that changes in a sorted
+// table costs a search through the whole table.
 void ServiceTable::highlight_services_dependencies(bool on)
 {
-    for (QTableWidgetItem *cell : qAsConst(highlighted_items))
-        cell->setData(Qt::ForegroundRole, QBrush(reset_colour, Qt::SolidPattern));
+    const QList<QTableWidgetItem *> previous = highlighted_items;
     highlighted_items.clear();
-    if (!on)
-        return;
-    for (QTableWidgetItem *cell : selectedItems())
-        highlight_service_dependencies(cell);
+    if (on) {
+        for (QTableWidgetItem *cell : selectedItems())
+            highlight_service_dependencies(cell);
+    }
+    const QSet<QTableWidgetItem *> kept(highlighted_items.cbegin(), highlighted_items.cend());
+    for (QTableWidgetItem *cell : previous) {
+        if (!kept.contains(cell))
+            cell->setData(Qt::ForegroundRole, brush(reset_colour));
+    }
 }
 
 // Only "Required-Start" says what must run before a service at boot.
@@ -71,18 +58,42 @@ void ServiceTable::highlight_service_dependencies(QTableWidgetItem *item)
         if (!cell)
             continue;
         highlighted_items.append(cell);
+        const auto states = state_cells.value(cell);
         QColor colour = enabled_colour;
         if (dependency.optional)
             colour = optional_colour;
-        else if (!service_enabled(cell->row()))
+        else if (states.first->text() == disabled_mark && states.second->text() == disabled_mark)
             colour = disabled_colour;
-        cell->setData(Qt::ForegroundRole, QBrush(colour, Qt::SolidPattern));
+        cell->setData(Qt::ForegroundRole, brush(colour));
     }
 }
 
 QTableWidgetItem *ServiceTable::find_service_item(const QString &name)
 {
     if (dependency_cells.isEmpty())
-        dependency_cells = name_cells(*this);
+        build_dependency_cells();
     return dependency_cells.value(name);
+}
+
+// A name belongs to the first service of the load order that is called so or
+// provides it. An empty name (two blanks in a header, or a header without a
+// "Provides" value) names nothing, so it can never colour a service.
+void ServiceTable::build_dependency_cells()
+{
+    QHash<QString, QTableWidgetItem *> by_service;
+    for (int row = 0; row < rowCount(); ++row) {
+        QTableWidgetItem *cell = item(row, 0);
+        const QString name = cell->data(ServiceNameRole).toString();
+        if (by_service.contains(name))
+            continue;
+        by_service.insert(name, cell);
+        state_cells.insert(cell, qMakePair(item(row, 1), item(row, columnCount() - 1)));
+    }
+    for (const Service &service : qAsConst(loaded_services)) {
+        QTableWidgetItem *cell = by_service.value(service.name);
+        for (const QString &name : QStringList{service.name} + service.provided_names()) {
+            if (!name.isEmpty() && !dependency_cells.contains(name))
+                dependency_cells.insert(name, cell);
+        }
+    }
 }

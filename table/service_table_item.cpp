@@ -24,33 +24,86 @@ ServiceTableItem::ServiceTableItem()
 
 ServiceTableItem::~ServiceTableItem() = default;
 
+QTableWidgetItem *ServiceTableItem::clone() const
+{
+    return new ServiceTableItem(*this);
+}
+
+QVariant *ServiceTableItem::member(int role)
+{
+    return const_cast<QVariant *>(static_cast<const ServiceTableItem *>(this)->member(role));
+}
+
+const QVariant *ServiceTableItem::member(int role) const
+{
+    switch (role) {
+    case Qt::DisplayRole:
+    case Qt::EditRole:
+        return &display;
+    case Qt::TextAlignmentRole:
+        return &alignment;
+    case ServiceTable::ServiceNameRole:
+        return &service_name;
+    case ServiceTable::MarkRole:
+        return &mark;
+    case ServiceTable::RunlevelRole:
+        return &runlevel;
+    case ServiceTable::KindRole:
+        return &kind;
+    case ServiceTable::KillOrderRole:
+        return &kill_order;
+    default:
+        return nullptr;
+    }
+}
+
+QVariant ServiceTableItem::data(int role) const
+{
+    const QVariant *value = member(role);
+    return value ? *value : QTableWidgetItem::data(role);
+}
+
+// A cell in a table passes the change on to the base class as well, which tells
+// the table; the keys change first, as a sorted table may move the cell at once.
+void ServiceTableItem::setData(int role, const QVariant &value)
+{
+    QVariant *stored = member(role);
+    if (!stored) {
+        QTableWidgetItem::setData(role, value);
+        return;
+    }
+    if (stored->isValid() == value.isValid() && *stored == value)
+        return;
+    *stored = value;
+    update_keys(role);
+    if (tableWidget())
+        QTableWidgetItem::setData(role, value);
+}
+
+void ServiceTableItem::update_keys(int role)
+{
+    if (role == Qt::DisplayRole || role == Qt::EditRole) {
+        display_text = display.toString();
+        text_key = sort_key(display_text);
+    } else if (role == ServiceTable::KindRole) {
+        kind_value = kind.toInt();
+    } else if (role == ServiceTable::KillOrderRole) {
+        kill_order_key = sort_key(kill_order.toString());
+    }
+}
+
 bool ServiceTableItem::operator<(const QTableWidgetItem &other) const
 {
     const auto *cell = dynamic_cast<const ServiceTableItem *>(&other);
-    if (kind == ServiceTable::NameCell)
+    if (kind_value == ServiceTable::NameCell)
         return display_text < (cell ? cell->display_text : other.text());
 
     const QTableWidget *table = tableWidget();
     const bool descending = table && table->horizontalHeader()->sortIndicatorOrder() == Qt::DescendingOrder;
-    if (kind == ServiceTable::RunlevelCell && descending)
+    if (kind_value == ServiceTable::RunlevelCell && descending)
         return kill_order_key
             < (cell ? cell->kill_order_key : sort_key(other.data(ServiceTable::KillOrderRole).toString()));
     return text_key < (cell ? cell->text_key : sort_key(other.text()));
-}
-
-// The keys change before the base class reports the change: a sorted table
-// may move the cell at once, comparing it with the keys it has then.
-void ServiceTableItem::setData(int role, const QVariant &value)
-{
-    if (role == Qt::DisplayRole || role == Qt::EditRole) {
-        display_text = value.toString();
-        text_key = sort_key(display_text);
-    } else if (role == ServiceTable::KindRole) {
-        kind = value.toInt();
-    } else if (role == ServiceTable::KillOrderRole) {
-        kill_order_key = sort_key(value.toString());
-    }
-    QTableWidgetItem::setData(role, value);
 }
 
 ServiceTableItem::SortKey ServiceTableItem::sort_key(const QString &text)
@@ -59,7 +112,18 @@ ServiceTableItem::SortKey ServiceTableItem::sort_key(const QString &text)
         return {2, 0};
     if (text == ServiceTable::enabled_mark)
         return {1, 0};
-    return {0, text.toInt(nullptr, 10)};
+    // Sequence numbers and kill-order keys are short runs of digits: reading
+    // those directly spares the general conversion at every load.
+    int value = 0;
+    bool digits = !text.isEmpty() && text.size() <= 9;
+    for (const QChar character : text) {
+        if (!digits || character < QLatin1Char('0') || character > QLatin1Char('9')) {
+            digits = false;
+            break;
+        }
+        value = value * 10 + (character.unicode() - '0');
+    }
+    return {0, digits ? value : text.toInt(nullptr, 10)};
 }
 
 ServiceTableItem *ServiceTableItem::name_cell(const QString &text)
@@ -74,8 +138,8 @@ ServiceTableItem *ServiceTableItem::state_cell(const QString &text)
     return item;
 }
 
-ServiceTableItem *ServiceTableItem::runlevel_cell(const QString &text, const QString &mark,
-                                                  const QString &runlevel, const QString &kill_order)
+ServiceTableItem *ServiceTableItem::runlevel_cell(const QString &text, const QString &mark, const QString &runlevel,
+                                                  const QString &kill_order)
 {
     ServiceTableItem *item = cell(ServiceTable::RunlevelCell, text);
     item->setData(ServiceTable::MarkRole, mark);
