@@ -94,6 +94,11 @@ void TestCatalogue::listing_lines_and_link_directories()
     QStringList links = directories.at(2).entryList();
     links.sort();
     QCOMPARE(links, QStringList({"K01cron", "S20cron"}));
+    // Every name the filter takes, ignoring case, whatever it points to.
+    root.add_link("2", "s40cron");
+    QStringList entries = runlevel_entries(directories.at(2));
+    entries.sort();
+    QCOMPARE(entries, QStringList({"K01cron", "S20cron", "S30gone", "s40cron"}));
 }
 
 void TestCatalogue::headers_parse_data()

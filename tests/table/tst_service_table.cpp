@@ -38,6 +38,7 @@ void TestServiceTable::rows_come_from_listing_links_and_overrides()
         root.add_link(level, "K01cron");
     root.add_link("0", "K05killonly");
     root.add_link("3", "S01linkedonly");
+    QVERIFY(QFile::link("../init.d/gone", root.path("etc/rc2.d/S20nolinks"))); // leads nowhere: not a link
     root.insserv().set_listing({"S:20:2 3 4 5:cron", "K:01:0 1 6:cron", "S:20:2:nolinks", "K:01:0:nolinks",
                                 "K:05:0:killonly", "S:02:S:networking", "short:line"});
     TestTable table;
@@ -51,6 +52,8 @@ void TestServiceTable::rows_come_from_listing_links_and_overrides()
     QCOMPARE(table.summary("linkedonly"), "linkedonly on 100 100 100 100 100 100 100 100 on|--------|"
                                           "100 100 100 100 100 100 100 100");
     QCOMPARE(table.summary("networking").section('|', 0, 0).section(" off", 0, 0), "networking: network, net");
+    QCOMPARE(table.loaded_header("networking").field("Provides"), QStringLiteral("network net"));
+    QVERIFY(!table.loaded_header("absent").valid);
     QStringList order;
     for (const Service &service : table.services(true))
         order.append(service.name);

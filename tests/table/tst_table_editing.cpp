@@ -101,12 +101,20 @@ void TestTableEditing::init()
 void TestTableEditing::toggles_cycle_and_withdraw_changes()
 {
     QSignalSpy changed(table.get(), &ServiceTable::table_changed);
+    qRegisterMetaType<QVector<int>>();
+    QSignalSpy reports(table->model(), &QAbstractItemModel::dataChanged);
     QTableWidgetItem *cell = table->level_cell("cron", "2");
     for (const char *expected : {"K", "", "S"}) {
         double_click(*table, cell);
         QCOMPARE(mark(cell), QString(expected));
     }
     QCOMPARE(changed.size(), 3);
+    // Each new mark reaches the view, which paints it.
+    QCOMPARE(std::count_if(reports.cbegin(), reports.cend(),
+                           [](const QList<QVariant> &report) {
+                               return report.at(2).value<QVector<int>>().contains(ServiceTable::MarkRole);
+                           }),
+             3);
     QVERIFY(changed.at(0).first().toBool() && !changed.at(2).first().toBool());
     QVERIFY(table->changes.isEmpty() && !cell->data(ServiceTable::ChangedRole).toBool());
     QCOMPARE(cell->text(), QStringLiteral("20"));
