@@ -17,9 +17,9 @@ public:
     // Puts the generated overrides back and removes every other one.
     void restore_overrides() const;
 
-    // "/sbin/insserv" and "insserv" on PATH become an instant fake that prints the
-    // generated listing for "-s" and appends every other command line to a log.
-    void install_fake_insserv() const;
+    // "/sbin/insserv" and "insserv" on PATH become the given instant fake, which
+    // prints the generated listing for "-s" and logs every other command line.
+    void install_fake_insserv(const QString &program) const;
     // The same two programs become the real insserv, every path of it confined to
     // the root (-p, -o, -c and -i).
     void install_real_insserv() const;

@@ -86,7 +86,7 @@ void TableBench::load_once(Timings &timings) const
 
 void TableBench::run_with_fake_insserv()
 {
-    system.install_fake_insserv();
+    system.install_fake_insserv(QCoreApplication::applicationDirPath() + "/vorn-bench-fake-insserv");
     reset_peak_rss();
     if (wanted("load"))
         measure_load();
@@ -208,31 +208,41 @@ void TableBench::measure_find(ServiceTable *table)
 }
 
 // Each repetition starts from the generated overrides and a freshly loaded table.
-// The fake insserv's own cost per run is measured in between and subtracted.
+// As many runs of the fake insserv as the apply made, started as the apply starts
+// them, are timed next to it (before it in every other repetition, so that a
+// drift of the machine's load falls on both) and subtracted.
 void TableBench::measure_apply()
 {
-    QList<double> totals, excluded, per_run;
+    Timings totals, own, fake_runs;
     int runs = 0;
-    for (int i = 0; i < 3; ++i) {
-        const double total = apply_once(runs);
-        QList<double> fake;
-        for (int k = 0; k < 20; ++k)
-            fake.append(insserv_run_ms(directory.path() + "/sbin/insserv", {"--remove", "--force", "cron"}));
-        totals.append(total);
-        per_run.append(median(fake));
-        excluded.append(total - runs * median(fake));
+    for (int i = 0; i < repetitions; ++i) {
+        Timings total, fake;
+        const auto time_fake_runs = [&] {
+            fake.time([&] {
+                for (int k = 0; k < runs; ++k)
+                    insserv_run_ms(directory.path() + "/sbin/insserv", {"--remove", "--force", "x"});
+            });
+        };
+        if (i % 2 == 1)
+            time_fake_runs();
+        apply_once(total, runs);
+        if (i % 2 == 0)
+            time_fake_runs();
+        totals.add(total.wall(), total.processor());
+        own.add(total.wall() - fake.wall(), total.processor() - fake.processor());
+        fake_runs.add(fake.wall() / runs, fake.processor() / runs);
     }
     system.restore_overrides();
-    report("apply100", size, median(excluded), "ms");
-    report("apply100_with_fake_insserv", size, median(totals), "ms");
+    report("apply100", size, own);
+    report("apply100_with_fake_insserv", size, totals);
     report("apply100_insserv_runs", size, runs, "runs");
-    report("fake_insserv_run", size, median(per_run), "ms");
+    report("fake_insserv_run", size, fake_runs);
 }
 
 // The part to adapt when applying changes: 100 runlevel cells switched from
 // start to stop, spread over the services, then applied with the result box
-// answered. Returns the milliseconds of the apply and counts insserv's runs.
-double TableBench::apply_once(int &insserv_runs) const
+// answered. Adds the time of the apply and counts insserv's runs.
+void TableBench::apply_once(Timings &timings, int &insserv_runs) const
 {
     system.restore_overrides();
     ServiceTable table;
@@ -249,16 +259,16 @@ double TableBench::apply_once(int &insserv_runs) const
     }
     QFile::remove(system.fake_calls_path());
     BoxAnswerer result_box;
+    const double processor_start = cpu_ms();
     QElapsedTimer timer;
     timer.start();
     table.apply_changes();
-    const double ms = timer.nsecsElapsed() / 1e6;
+    timings.add(timer.nsecsElapsed() / 1e6, cpu_ms() - processor_start);
     if (changes != pending_changes || result_box.answered != 1)
         qFatal("%d changes applied, %d boxes answered", changes, result_box.answered);
     QFile calls(system.fake_calls_path());
     calls.open(QIODevice::ReadOnly);
     insserv_runs = calls.readAll().count('\n');
-    return ms;
 }
 
 // The load against the two runs of the real insserv alone, on one root in

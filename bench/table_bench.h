@@ -30,7 +30,7 @@ private:
     void measure_header_click(ServiceTable *table);
     void measure_find(ServiceTable *table);
     void measure_apply();
-    double apply_once(int &insserv_runs) const;
+    void apply_once(Timings &timings, int &insserv_runs) const;
 
     int size;
     QStringList only;
