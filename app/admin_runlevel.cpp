@@ -1,5 +1,7 @@
 #include "app/admin_runlevel.h"
 
+#include "app/administrator_bar.h"
+#include "catalogue/administrator_rights.h"
 #include "app/find_service_dialog.h"
 #include "app/resource.h"
 #include <vorn_help_menu.h>
@@ -18,10 +20,13 @@
 #include <QVBoxLayout>
 
 AdminRunlevel::AdminRunlevel()
+    : administrator(has_administrator_rights())
 {
     auto *central = new QWidget;
     central_layout = new QVBoxLayout(central);
     setCentralWidget(central);
+    if (!administrator)
+        central_layout->addWidget(new AdministratorBar);
 
     build_actions();
     build_menus();
@@ -68,6 +73,10 @@ void AdminRunlevel::build_actions()
     reset = make_action("reset service", tr("&Reset to defaults"), tr("CTRL+R"));
     // Toggling is reached by its key only: no menu entry, no button.
     addAction(toggle);
+    if (!administrator) {
+        apply_all->setToolTip(tr("Applying changes needs administrator rights"));
+        reset->setToolTip(tr("Resetting services needs administrator rights"));
+    }
 
     connect(apply_all, &QAction::triggered, this, &AdminRunlevel::apply_changes);
     connect(undo_all, &QAction::triggered, this, &AdminRunlevel::undo_changes);
@@ -156,7 +165,7 @@ bool AdminRunlevel::confirmed(const QString &title, const QString &question)
 
 void AdminRunlevel::enable_apply_action(bool enable_actions)
 {
-    apply_all->setEnabled(enable_actions);
+    apply_all->setEnabled(enable_actions && administrator);
     undo_all->setEnabled(enable_actions);
 }
 
@@ -173,7 +182,7 @@ void AdminRunlevel::selection_changed(bool any, bool many, bool state, bool leve
     ignore_on_level->setEnabled(level && !state);
     stop_on_level->setEnabled(level && !state && !level_s);
     toggle->setEnabled(!many);
-    reset->setEnabled(!state && !level && !apply_all->isEnabled());
+    reset->setEnabled(!state && !level && !apply_all->isEnabled() && administrator);
     edit->setEnabled(!many && !state && !level);
     table->highlight_services_dependencies(edit->isEnabled());
 }

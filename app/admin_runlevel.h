@@ -44,6 +44,8 @@ private:
     void rebuild_table();
     bool confirmed(const QString &title, const QString &question);
 
+    // Without it, edits stay possible but nothing that writes is offered.
+    const bool administrator;
     ServiceTable *table = nullptr;
     QVBoxLayout *central_layout = nullptr;
     QToolBar *tool_bar = nullptr;

@@ -1,5 +1,6 @@
 #include "table/service_table.h"
 
+#include "catalogue/administrator_rights.h"
 #include "catalogue/service_info.h"
 #include "catalogue/system_paths.h"
 #include "catalogue/utf8_text.h"
@@ -83,9 +84,12 @@ bool ServiceTable::load()
 }
 
 // insserv run without arguments brings the links in line with the scripts; what it
-// complains about is worth showing, but the table is loaded either way.
+// complains about is worth showing, but the table is loaded either way. Without
+// administrator rights it could only fail, and the window already says why.
 void ServiceTable::run_preliminary_insserv()
 {
+    if (!has_administrator_rights())
+        return;
     QProcess insserv;
     insserv.start(QStringLiteral("insserv"), QStringList(), QIODevice::ReadOnly);
     if (!insserv.waitForStarted(process_timeout()) || !insserv.waitForFinished(process_timeout()))

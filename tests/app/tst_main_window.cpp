@@ -1,4 +1,8 @@
 #include "app/admin_runlevel.h"
+#include "app/administrator_bar.h"
+#include "catalogue/administrator_rights.h"
+#include "catalogue/test_hooks.h"
+#include "dependencies/dependencies_dialog.h"
 #include "tests/support/modal_watcher.h"
 #include "tests/support/test_root.h"
 #include "tests/support/test_table.h"
@@ -6,6 +10,8 @@
 #include <QAction>
 #include <QApplication>
 #include <QDesktopWidget>
+#include <QLabel>
+#include <QPushButton>
 #include <QSettings>
 #include <QTest>
 #include <QToolBar>
@@ -33,6 +39,9 @@ private slots:
     void confirmations();
     void closing_asks_about_pending_changes_data();
     void closing_asks_about_pending_changes();
+    void without_administrator_rights_nothing_writes();
+    void restart_command_data();
+    void restart_command();
 
 private:
     TestTable *table() const { return static_cast<TestTable *>(window->findChild<ServiceTable *>()); }
@@ -206,6 +215,63 @@ void TestMainWindow::closing_asks_about_pending_changes()
     QTEST(root->insserv().calls().contains("idle"), "applied");
     AdminRunlevel next;
     QTEST(next.geometry() == moved, "closed");
+}
+
+void TestMainWindow::without_administrator_rights_nothing_writes()
+{
+    QVERIFY(!window->findChild<AdministratorBar *>());
+    root->insserv().clear_calls();
+    test_hooks::assume_administrator_rights(false);
+    window = std::make_unique<AdminRunlevel>();
+    auto *bar = window->findChild<AdministratorBar *>();
+    QVERIFY(bar && bar->isVisibleTo(window.get()));
+    const auto labels = bar->findChildren<QLabel *>();
+    QVERIFY(std::any_of(labels.begin(), labels.end(),
+                        [](QLabel *label) { return label->text() == "Changes need administrator rights"; }));
+    QCOMPARE(root->insserv().preliminary_calls(), QStringList());
+
+    table()->toggle_item(table()->level_cell("idle", "3"));
+    QVERIFY(action("&Undo all changes")->isEnabled());
+    select({"cron:name"});
+    for (const char *text : {"&Apply all changes", "&Reset to defaults"}) {
+        QVERIFY2(!action(text)->isEnabled(), text);
+        QVERIFY2(action(text)->toolTip().contains("administrator rights"), text);
+    }
+    DependenciesDialog dialog(table(), "cron");
+    dialog.changed();
+    for (QPushButton *button : dialog.findChildren<QPushButton *>()) {
+        if (button->text() == "Apply")
+            QVERIFY(!button->isEnabled() && button->toolTip().contains("administrator rights"));
+    }
+    QVERIFY(window->close());
+    QCOMPARE(root->insserv().calls().filter(QRegularExpression("^(?!-s$)")), QStringList());
+}
+
+void TestMainWindow::restart_command_data()
+{
+    QTest::addColumn<QString>("program");
+    QTest::addColumn<QStringList>("environment");
+    QTest::addColumn<QString>("command");
+    const QString installed = "/usr/sbin/vorn-admin-runlevel", built = "/src/build/app/vorn-admin-runlevel";
+    QTest::newRow("installed: its own polkit action") << installed << QStringList{"DISPLAY=:0"}
+                                                      << "pkexec " + installed;
+    QTest::newRow("elsewhere: the display goes along")
+        << built << QStringList{"DISPLAY=:1", "XAUTHORITY=/run/user/1000/xauth", "HOME=/home/ann"}
+        << "pkexec /usr/bin/env DISPLAY=:1 XAUTHORITY=/run/user/1000/xauth " + built;
+    QTest::newRow("elsewhere: the cookie in the user's home")
+        << built << QStringList{"DISPLAY=:1", "HOME=/home/ann"}
+        << "pkexec /usr/bin/env DISPLAY=:1 XAUTHORITY=/home/ann/.Xauthority " + built;
+}
+
+void TestMainWindow::restart_command()
+{
+    QFETCH(QString, program);
+    QFETCH(QStringList, environment);
+    QProcessEnvironment variables;
+    for (const QString &variable : environment)
+        variables.insert(variable.section('=', 0, 0), variable.section('=', 1));
+    const QString installed = "/usr/sbin/vorn-admin-runlevel";
+    QTEST(administrator_restart_command(program, installed, variables).join(' '), "command");
 }
 
 QTEST_MAIN(TestMainWindow)
