@@ -42,7 +42,7 @@ private:
     void build_tool_bar();
     void build_mappers();
     void rebuild_table();
-    bool confirmed(const QString &title, const QString &question);
+    bool confirmed(const QString &title, const QString &question, const QString &details);
 
     ServiceTable *table = nullptr;
     QVBoxLayout *central_layout = nullptr;
