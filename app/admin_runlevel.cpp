@@ -1,5 +1,6 @@
 #include "app/admin_runlevel.h"
 
+#include "app/admin_status_bar.h"
 #include "app/find_service_dialog.h"
 #include "app/resource.h"
 #include "apply/plan_text.h"
@@ -11,6 +12,7 @@
 #include <QApplication>
 #include <QCloseEvent>
 #include <QDesktopWidget>
+#include <QHeaderView>
 #include <QMenuBar>
 #include <QMessageBox>
 #include <QSettings>
@@ -28,6 +30,12 @@ AdminRunlevel::AdminRunlevel()
     build_menus();
     build_mappers();
     build_tool_bar();
+    status = new AdminStatusBar(this);
+    setStatusBar(status);
+    connect(status, &AdminStatusBar::show_all_requested, this, [this] {
+        table->show_all_rows();
+        show_table_state();
+    });
     rebuild_table();
 
     const QRect desktop = QApplication::desktop()->geometry();
@@ -55,6 +63,7 @@ void AdminRunlevel::build_actions()
     apply_all = make_action("apply all", tr("&Apply all changes"));
     undo_all = make_action("undo changes", tr("&Undo all changes"));
     undo_all->setShortcuts(QKeySequence::Undo);
+    reload_table = make_action("reload", tr("&Reload"), tr("F5"));
     exit = make_action("exit", tr("&Exit"), tr("CTRL+Q"));
     enable = make_action("service enable", tr("&Enable service"), tr("CTRL+S"));
     disable = make_action("service disable", tr("&Disable service"), tr("CTRL+K"));
@@ -72,6 +81,7 @@ void AdminRunlevel::build_actions()
 
     connect(apply_all, &QAction::triggered, this, &AdminRunlevel::apply_changes);
     connect(undo_all, &QAction::triggered, this, &AdminRunlevel::undo_changes);
+    connect(reload_table, &QAction::triggered, this, &AdminRunlevel::reload);
     connect(exit, &QAction::triggered, this, &QWidget::close);
     connect(toggle, &QAction::triggered, this, &AdminRunlevel::toggle_item);
     connect(edit, &QAction::triggered, this, &AdminRunlevel::edit_service);
@@ -82,7 +92,7 @@ void AdminRunlevel::build_actions()
 void AdminRunlevel::build_menus()
 {
     QMenu *file = menuBar()->addMenu(tr("&File"));
-    file->addActions({apply_all, undo_all, exit});
+    file->addActions({apply_all, undo_all, reload_table, exit});
 
     QMenu *service = menuBar()->addMenu(tr("&Service"));
     auto *state = new QMenu(tr("&State"), service);
@@ -130,10 +140,17 @@ void AdminRunlevel::build_tool_bar()
 }
 
 // The old table goes later, not at once: this may run inside one of its own
-// signals (a dependency edit asking for a restart), with its code still on the stack.
+// signals (a dependency edit asking for a restart), with its code still on the
+// stack. The service the user was on stays current in the new table.
 void AdminRunlevel::rebuild_table()
 {
+    QString current_service;
+    int current_column = 0;
     if (table) {
+        if (const QTableWidgetItem *current = table->currentItem()) {
+            current_service = current->data(ServiceTable::ServiceNameRole).toString();
+            current_column = current->column();
+        }
         table->disconnect(this);
         central_layout->removeWidget(table);
         table->hide();
@@ -143,10 +160,21 @@ void AdminRunlevel::rebuild_table()
     apply_all->setEnabled(false);
     undo_all->setEnabled(false);
     connect(table, &ServiceTable::table_changed, this, &AdminRunlevel::enable_apply_action);
-    connect(table, &ServiceTable::need_restart, this, &AdminRunlevel::undo_changes);
+    connect(table, &ServiceTable::table_changed, this, &AdminRunlevel::show_table_state);
+    connect(table, &ServiceTable::need_restart, this, &AdminRunlevel::dependencies_written);
     connect(table, &ServiceTable::selection_changed, this, &AdminRunlevel::selection_changed);
     central_layout->addWidget(table);
     table->load();
+    connect(table->horizontalHeader(), &QHeaderView::sectionClicked, this, &AdminRunlevel::show_table_state);
+    table->select_service(current_service, current_column);
+    status->show_stale(false);
+    show_table_state();
+}
+
+void AdminRunlevel::show_table_state()
+{
+    status->show_pending(table->pending_changes());
+    status->show_filter(table->filter_description());
 }
 
 // The details show exactly what will be written and run.
@@ -182,10 +210,21 @@ void AdminRunlevel::selection_changed(bool any, bool many, bool state, bool leve
     table->highlight_services_dependencies(edit->isEnabled());
 }
 
+// Services the boot cannot do without are named before the question itself.
+QString AdminRunlevel::apply_question() const
+{
+    const QStringList backbone = table->disabled_backbone_services();
+    if (backbone.isEmpty())
+        return tr("Apply all changes?");
+    return tr("These services run in runlevel S or at halt or reboot, and will be disabled: %1.")
+               .arg(backbone.join(QStringLiteral(", ")))
+        + QStringLiteral("\n\n") + tr("Apply all changes?");
+}
+
 void AdminRunlevel::apply_changes()
 {
     const ApplyPlan plan = table->changes_plan();
-    if (!confirmed(tr("Confirmation"), tr("Apply all changes?"), plan_preview(plan)))
+    if (!confirmed(tr("Confirmation"), apply_question(), plan_preview(plan)))
         return;
     table->run_plan(plan, ServiceTable::tr("Changes are applied"), table);
     rebuild_table();
@@ -231,6 +270,23 @@ void AdminRunlevel::toggle_item()
 void AdminRunlevel::switch_services_state(int enable_services)
 {
     table->switch_services_state(enable_services != 0);
+}
+
+void AdminRunlevel::reload()
+{
+    if (!apply_all->isEnabled()
+        || confirmed(tr("Reload"), tr("Discard the pending changes and read the system again?"), QString()))
+        rebuild_table();
+}
+
+// A dependency edit has written and run at once: the table is read again,
+// unless that would throw pending changes away without asking.
+void AdminRunlevel::dependencies_written()
+{
+    if (!apply_all->isEnabled() || confirmed(tr("Confirmation"), tr("Undo all changes?"), QString()))
+        rebuild_table();
+    else
+        status->show_stale(true);
 }
 
 void AdminRunlevel::closeEvent(QCloseEvent *event)

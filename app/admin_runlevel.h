@@ -2,6 +2,7 @@
 
 #include <QMainWindow>
 
+class AdminStatusBar;
 class QAction;
 class QSignalMapper;
 class QToolBar;
@@ -33,6 +34,9 @@ private slots:
     void switch_services_runlevels(QString mark);
     void toggle_item();
     void switch_services_state(int enable);
+    void reload();
+    void dependencies_written();
+    void show_table_state();
 
 private:
     QAction *make_action(const char *icon, const QString &text);
@@ -42,14 +46,17 @@ private:
     void build_tool_bar();
     void build_mappers();
     void rebuild_table();
+    QString apply_question() const;
     bool confirmed(const QString &title, const QString &question, const QString &details);
 
     ServiceTable *table = nullptr;
     QVBoxLayout *central_layout = nullptr;
     QToolBar *tool_bar = nullptr;
+    AdminStatusBar *status = nullptr;
 
     QAction *apply_all = nullptr;
     QAction *undo_all = nullptr;
+    QAction *reload_table = nullptr;
     QAction *exit = nullptr;
     QAction *enable = nullptr;
     QAction *disable = nullptr;

@@ -313,3 +313,26 @@ ApplyPlan plan_dependencies(const QString &service, const QVariant &dependencies
     }
     return builder.plan;
 }
+
+QStringList disabled_backbone(const ChangeMap &changes, const QSet<Service> &start_services,
+                              const QSet<Service> &kill_services)
+{
+    const auto runs_in = [](const QSet<Service> &side, const Service &service, const QStringList &levels) {
+        const auto found = side.find(service);
+        return found != side.end()
+            && std::any_of(levels.cbegin(), levels.cend(),
+                           [&found](const QString &level) { return found->runlevels.contains(level); });
+    };
+    const QStringList boot{QStringLiteral("S")}, normal{"1", "2", "3", "4", "5"}, shutdown{"0", "6"};
+    QStringList names;
+    for (auto change = changes.cbegin(); change != changes.cend(); ++change) {
+        const Service &service = change.key().first;
+        if (!change.key().second.isEmpty() || change.value() != kill_mark)
+            continue;
+        const bool at_shutdown_only = !runs_in(start_services, service, normal)
+            && (runs_in(start_services, service, shutdown) || runs_in(kill_services, service, shutdown));
+        if (runs_in(start_services, service, boot) || at_shutdown_only)
+            names.append(service.name);
+    }
+    return names;
+}

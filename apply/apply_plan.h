@@ -6,6 +6,7 @@
 #include <QHash>
 #include <QList>
 #include <QMap>
+#include <QSet>
 #include <QString>
 #include <QStringList>
 #include <QVariant>
@@ -67,6 +68,11 @@ ApplyPlan plan_dependencies(const QString &service, const QVariant &dependencies
 // service goes first, from the highest sequence number down, then the starts
 // from the lowest up; a service missing from the listing comes last.
 QList<ChangeKey> run_order(const ChangeMap &work, const SystemFacts &facts);
+
+// Of the services the changes disable, those the boot cannot do without: the
+// ones started in runlevel S, and the ones that only run at halt or reboot.
+QStringList disabled_backbone(const ChangeMap &changes, const QSet<Service> &start_services,
+                              const QSet<Service> &kill_services);
 
 // The insserv run of one whole-service change.
 PlanStep insserv_step(const QString &service, const QString &value, bool force, bool dryrun);

@@ -45,6 +45,11 @@ SystemFacts ServiceTable::system_facts() const
     return facts;
 }
 
+QStringList ServiceTable::disabled_backbone_services() const
+{
+    return disabled_backbone(changes, start_services, kill_services);
+}
+
 ApplyPlan ServiceTable::changes_plan() const
 {
     return plan_changes(changes, system_facts());

@@ -10,6 +10,7 @@
 #include <QHeaderView>
 #include <QMessageBox>
 #include <QProcess>
+#include <QRegularExpression>
 #include <QStyle>
 
 #include <algorithm>
@@ -52,15 +53,17 @@ ServiceTable::~ServiceTable() = default;
 
 bool ServiceTable::load()
 {
-    run_preliminary_insserv();
+    const QString warnings = run_preliminary_insserv();
     if (!read_listing() || !init_scripts_dir().exists()) {
         start_services.clear();
         kill_services.clear();
+        show_insserv_warnings(warnings);
         return false;
     }
     scan_links();
     collect_unlisted_services();
     collect_disabled_services();
+    show_insserv_warnings(warnings);
 
     QStringList labels{tr("Service"), tr("Start")};
     for (const QString &runlevel : all_runlevels())
@@ -85,15 +88,31 @@ bool ServiceTable::load()
 
 // insserv run without arguments brings the links in line with the scripts; what it
 // complains about is worth showing, but the table is loaded either way.
-void ServiceTable::run_preliminary_insserv()
+QString ServiceTable::run_preliminary_insserv()
 {
     QProcess insserv;
     insserv.start(QStringLiteral("insserv"), QStringList(), QIODevice::ReadOnly);
     if (!insserv.waitForStarted(process_timeout()) || !insserv.waitForFinished(process_timeout()))
-        return;
-    const QString errors = utf8_up_to_nul(insserv.readAllStandardError());
-    if (!errors.isEmpty())
-        QMessageBox::warning(nullptr, QStringLiteral("insserv"), errors, QMessageBox::Ok, QMessageBox::NoButton);
+        return QString();
+    return utf8_up_to_nul(insserv.readAllStandardError());
+}
+
+// insserv says at every run that the links of a disabled service differ from
+// its header: that is what disabled means, and no reason for a warning.
+void ServiceTable::show_insserv_warnings(const QString &errors)
+{
+    static const QRegularExpression disabled_state(
+        QStringLiteral("^insserv: warning: current (start|stop) runlevel\\(s\\) .* of script `(.*)' overrides LSB "
+                       "defaults .*$"));
+    QStringList shown;
+    for (const QString &line : errors.split(QLatin1Char('\n'))) {
+        const QRegularExpressionMatch match = disabled_state.match(line);
+        if (!match.hasMatch() || !disabled_services.contains(Service(match.captured(2))))
+            shown.append(line);
+    }
+    const QString text = shown.join(QLatin1Char('\n'));
+    if (!text.trimmed().isEmpty())
+        QMessageBox::warning(nullptr, QStringLiteral("insserv"), text, QMessageBox::Ok, QMessageBox::NoButton);
 }
 
 bool ServiceTable::read_listing()
@@ -269,20 +288,4 @@ void ServiceTable::selectAll()
         return;
     clearSelection();
     selectColumn(0);
-}
-
-void ServiceTable::filter_items(int column)
-{
-    const Qt::SortOrder order = horizontalHeader()->sortIndicatorOrder();
-    clearSelection();
-    for (int row = 0; row < rowCount(); ++row) {
-        const QTableWidgetItem *cell = item(row, column);
-        if (!cell || cell->data(KindRole).toInt() != RunlevelCell) {
-            showRow(row);
-            continue;
-        }
-        const QString mark = cell->data(MarkRole).toString();
-        const QString &hidden_mark = order == Qt::AscendingOrder ? kill_mark : start_mark;
-        setRowHidden(row, mark.isEmpty() || cell->text() == disabled_mark || mark == hidden_mark);
-    }
 }

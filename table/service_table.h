@@ -46,6 +46,13 @@ public:
     ApplyPlan reset_plan() const;
     bool run_plan(const ApplyPlan &plan, const QString &result, QWidget *result_parent);
 
+    int pending_changes() const { return changes.size(); }
+    QStringList disabled_backbone_services() const;
+    // Makes the service's cell in that column current and scrolls to it.
+    void select_service(const QString &name, int column);
+    QString filter_description() const;
+    void show_all_rows();
+
     static const QString enabled_mark;
     static const QString disabled_mark;
     // Marks of a runlevel cell, and the values of a service's state change.
@@ -79,7 +86,8 @@ public slots:
 
 protected:
     // Loading
-    void run_preliminary_insserv();
+    QString run_preliminary_insserv();
+    void show_insserv_warnings(const QString &errors);
     bool read_listing();
     void scan_links();
     void collect_unlisted_services();
@@ -124,6 +132,7 @@ protected:
     ChangeMap loaded_values;
     QList<QTableWidgetItem *> highlighted_items;
     ProcessRunner process_runner = run_process;
+    int filtered_column = 0;
 
 private:
     std::unique_ptr<ServiceItemDelegate> delegate;

@@ -59,3 +59,14 @@ void ServiceTable::context_menu(const QPoint &pos)
     }
     menu.exec(mapToGlobal(pos));
 }
+
+void ServiceTable::select_service(const QString &name, int column)
+{
+    for (int row = 0; row < rowCount(); ++row) {
+        if (item(row, 0)->data(ServiceNameRole).toString() == name) {
+            setCurrentCell(row, column);
+            scrollToItem(item(row, column), QAbstractItemView::PositionAtCenter);
+            return;
+        }
+    }
+}
