@@ -10,12 +10,15 @@
 #include <QApplication>
 #include <QCloseEvent>
 #include <QDesktopWidget>
+#include <QScrollBar>
 #include <QMenuBar>
 #include <QMessageBox>
 #include <QSettings>
 #include <QSignalMapper>
 #include <QToolBar>
 #include <QVBoxLayout>
+
+#include <algorithm>
 
 AdminRunlevel::AdminRunlevel()
 {
@@ -30,12 +33,33 @@ AdminRunlevel::AdminRunlevel()
     rebuild_table();
 
     const QRect desktop = QApplication::desktop()->geometry();
+    const QRect first(0, 0, first_window_width(desktop.width(), table_width()), desktop.height() / 2);
     QSettings settings;
-    vornRestoreGeometry(this, &settings, QRect(0, 0, desktop.width() / 2, desktop.height() / 2), false);
+    vornRestoreGeometry(this, &settings, first, false);
     setWindowTitle(tr("Vorn Runlevels"));
 }
 
 AdminRunlevel::~AdminRunlevel() = default;
+
+int AdminRunlevel::first_window_width(int desktop_width, int table_width)
+{
+    const int half = desktop_width / 2;
+    if (table_width > desktop_width * 9 / 10)
+        return half;
+    return std::max(half, table_width);
+}
+
+// The table's own width for the name column may cut names short; a first window
+// has room for whole names.
+int AdminRunlevel::table_width() const
+{
+    int width = std::max(table->sizeHintForColumn(0), table->QAbstractItemView::sizeHintForColumn(0));
+    for (int column = 1; column < table->columnCount(); ++column)
+        width += table->sizeHintForColumn(column);
+    const QMargins margins = central_layout->contentsMargins();
+    return width + 2 * table->frameWidth() + table->verticalScrollBar()->sizeHint().width() + margins.left()
+        + margins.right();
+}
 
 QAction *AdminRunlevel::make_action(const char *icon, const QString &text)
 {

@@ -19,6 +19,10 @@ public:
     AdminRunlevel();
     ~AdminRunlevel() override;
 
+    // Width of a first window, without a remembered geometry: wide enough for the
+    // whole table when that fits in nine tenths of the desktop, else half of it.
+    static int first_window_width(int desktop_width, int table_width);
+
 protected:
     void closeEvent(QCloseEvent *event) override;
 
@@ -42,6 +46,7 @@ private:
     void build_tool_bar();
     void build_mappers();
     void rebuild_table();
+    int table_width() const;
     bool confirmed(const QString &title, const QString &question);
 
     ServiceTable *table = nullptr;
