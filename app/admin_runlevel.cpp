@@ -11,6 +11,7 @@
 #include <QCloseEvent>
 #include <QDesktopWidget>
 #include <QScrollBar>
+#include <QStyle>
 #include <QMenuBar>
 #include <QMessageBox>
 #include <QSettings>
@@ -49,16 +50,21 @@ int AdminRunlevel::first_window_width(int desktop_width, int table_width)
     return std::max(half, table_width);
 }
 
-// The table's own width for the name column may cut names short; a first window
-// has room for whole names.
+// The table's own width for the name column may cut names short or wrap them; a
+// first window has room for whole names on one line.
 int AdminRunlevel::table_width() const
 {
-    int width = std::max(table->sizeHintForColumn(0), table->QAbstractItemView::sizeHintForColumn(0));
+    // The style's margins around a cell's text, and a character to spare for the grid line.
+    const int text_margin = 2 * (table->style()->pixelMetric(QStyle::PM_FocusFrameHMargin, nullptr, table) + 1)
+        + table->fontMetrics().averageCharWidth();
+    int names = table->sizeHintForColumn(0);
+    for (int row = 0; row < table->rowCount(); ++row)
+        names = std::max(names, table->fontMetrics().horizontalAdvance(table->item(row, 0)->text()) + text_margin);
+    int width = names + 2 * table->frameWidth() + table->verticalScrollBar()->sizeHint().width();
     for (int column = 1; column < table->columnCount(); ++column)
         width += table->sizeHintForColumn(column);
     const QMargins margins = central_layout->contentsMargins();
-    return width + 2 * table->frameWidth() + table->verticalScrollBar()->sizeHint().width() + margins.left()
-        + margins.right();
+    return width + margins.left() + margins.right();
 }
 
 QAction *AdminRunlevel::make_action(const char *icon, const QString &text)

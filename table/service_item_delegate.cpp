@@ -91,7 +91,7 @@ void ServiceItemDelegate::paint_pending_corner(QPainter *painter, const QStyleOp
 {
     const bool selected = option.state & QStyle::State_Selected;
     const QColor colour = option.palette.color(QPalette::Current, selected ? QPalette::HighlightedText : QPalette::Text);
-    const int side = std::max(5, std::min(option.rect.height(), option.rect.width()) / 3);
+    const int side = std::max(5, std::min(option.rect.height(), option.rect.width()) * 2 / 5);
     const QPoint corner = option.rect.topLeft();
     QPainterPath triangle(corner);
     triangle.lineTo(corner + QPoint(side, 0));
