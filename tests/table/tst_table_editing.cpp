@@ -198,8 +198,8 @@ void TestTableEditing::cells_show_selection_and_changes_data()
     QTest::newRow("state cell") << 1 << true;
 }
 
-// A selected cell looks different from an unselected one, a changed one from an unchanged one, in every
-// combination; a tile leaves the selection showing around it.
+// In every way of painting, a selected cell differs from an unselected one and a changed one from an
+// unchanged one; a tile leaves the selection showing around it.
 void TestTableEditing::cells_show_selection_and_changes()
 {
     QFETCH(int, column);
@@ -207,22 +207,15 @@ void TestTableEditing::cells_show_selection_and_changes()
     if (!icons)
         table->setItemDelegate(new ServiceItemDelegate(QIcon(), QIcon(), table.get()));
     QTableWidgetItem *cell = table->cell("cron", column);
-    table->setCurrentItem(table->cell("idle", 0));
-    QList<QImage> looks;
-    for (const bool changed : {false, true}) {
-        for (const bool selected : {false, true}) {
-            cell->setData(ServiceTable::ChangedRole, changed);
-            cell->setSelected(selected);
-            looks << table->viewport()->grab(table->visualItemRect(cell)).toImage();
-        }
-    }
-    for (int one = 0; one < looks.size(); ++one) {
-        for (int other = one + 1; other < looks.size(); ++other)
-            QVERIFY2(looks[one] != looks[other], qPrintable(QStringLiteral("looks %1 and %2").arg(one).arg(other)));
-    }
-    const QPoint centre = looks[0].rect().center(), margin = QPoint(1, looks[0].height() - 2);
-    QCOMPARE(looks[0].pixelColor(centre) == QColor(60, 176, 60), column > 1 && !icons);
-    QCOMPARE(looks[1].pixelColor(margin), table->palette().color(QPalette::Highlight));
+    const auto look = [&](bool changed, bool selected) {
+        cell->setData(ServiceTable::ChangedRole, changed);
+        cell->setSelected(selected);
+        return table->viewport()->grab(table->visualItemRect(cell)).toImage();
+    };
+    const QImage plain = look(false, false), selected = look(false, true), changed = look(true, false);
+    QVERIFY(plain != selected && plain != changed && selected != look(true, true) && changed != look(true, true));
+    QCOMPARE(plain.pixelColor(plain.rect().center()) == QColor(60, 176, 60), !icons);
+    QCOMPARE(selected.pixelColor(1, selected.height() - 2), table->palette().color(QPalette::Highlight));
 }
 
 void TestTableEditing::colours_keep_their_hue_and_become_readable_data()
@@ -230,13 +223,11 @@ void TestTableEditing::colours_keep_their_hue_and_become_readable_data()
     QTest::addColumn<QColor>("colour");
     QTest::addColumn<QColor>("base");
     QTest::addColumn<int>("lightness");
-    const QColor white(255, 255, 255), dark(35, 38, 41), pending(255, 255, 224);
-    QTest::newRow("green on white: darker") << QColor(40, 250, 40) << white << -1;
-    QTest::newRow("coral on white: darker") << QColor(250, 127, 80) << white << -1;
+    const QColor dark(35, 38, 41);
+    QTest::newRow("green on white: darker") << QColor(40, 250, 40) << QColor(255, 255, 255) << -1;
     QTest::newRow("red on a dark base: lighter") << QColor(250, 0, 0) << dark << 1;
     QTest::newRow("green on a dark base: as it is") << QColor(40, 250, 40) << dark << 0;
-    QTest::newRow("pending behind dark text: as it is") << pending << QColor(0, 0, 0) << 0;
-    QTest::newRow("pending behind light text: darker") << pending << QColor(252, 252, 252) << -1;
+    QTest::newRow("pending behind light text: darker") << QColor(255, 255, 224) << QColor(252, 252, 252) << -1;
 }
 
 void TestTableEditing::colours_keep_their_hue_and_become_readable()
