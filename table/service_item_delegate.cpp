@@ -33,6 +33,32 @@ QRect tile(const QRect &cell)
     return cell.adjusted(margin, margin, -margin, -margin);
 }
 
+// The tint of a changed cell: light yellow behind dark text, and a dark yellow
+// behind the light text of a dark colour scheme.
+QColor pending_colour(const QPalette &palette)
+{
+    return with_contrast(light_pending, palette.color(QPalette::Text));
+}
+
+// In the text colour of the cell's background, so it shows on the tint, on the
+// selection and on a tile alike.
+void paint_pending_corner(QPainter *painter, const QStyleOptionViewItem &option)
+{
+    const bool selected = option.state & QStyle::State_Selected;
+    const QColor colour =
+        option.palette.color(QPalette::Current, selected ? QPalette::HighlightedText : QPalette::Text);
+    const int side = std::max(5, std::min(option.rect.height(), option.rect.width()) * 2 / 5);
+    const QPoint corner = option.rect.topLeft();
+    QPainterPath triangle(corner);
+    triangle.lineTo(corner + QPoint(side, 0));
+    triangle.lineTo(corner + QPoint(0, side));
+    triangle.closeSubpath();
+    painter->save();
+    painter->setRenderHint(QPainter::Antialiasing);
+    painter->fillPath(triangle, colour);
+    painter->restore();
+}
+
 } // namespace
 
 ServiceItemDelegate::ServiceItemDelegate()
@@ -48,22 +74,17 @@ ServiceItemDelegate::ServiceItemDelegate(const QIcon &start, const QIcon &stop, 
 {
 }
 
-QColor ServiceItemDelegate::pending_colour(const QPalette &palette)
-{
-    return with_contrast(light_pending, palette.color(QPalette::Text));
-}
-
 void ServiceItemDelegate::paint(QPainter *painter, const QStyleOptionViewItem &option,
                                 const QModelIndex &index) const
 {
     const bool changed = index.data(ServiceTable::ChangedRole).toBool();
-    const bool selected = option.state & QStyle::State_Selected;
-    if (selected && index.data(ServiceTable::KindRole).toInt() == ServiceTable::RunlevelCell)
+    const bool runlevel = index.data(ServiceTable::KindRole).toInt() == ServiceTable::RunlevelCell;
+    if (runlevel && (option.state & QStyle::State_Selected))
         painter->fillRect(option.rect, option.palette.brush(QPalette::Current, QPalette::Highlight));
     else if (changed)
         painter->fillRect(option.rect, pending_colour(option.palette));
 
-    if (index.data(ServiceTable::KindRole).toInt() == ServiceTable::RunlevelCell)
+    if (runlevel)
         paint_mark(painter, option, index.data(ServiceTable::MarkRole).toString());
     else
         QStyledItemDelegate::paint(painter, option, index);
@@ -85,20 +106,3 @@ void ServiceItemDelegate::paint_mark(QPainter *painter, const QStyleOptionViewIt
         icon.paint(painter, mark_square(option.rect), Qt::AlignCenter, QIcon::Normal, QIcon::Off);
 }
 
-// In the text colour of the cell's background, so it shows on the tint, on the
-// selection and on a tile alike.
-void ServiceItemDelegate::paint_pending_corner(QPainter *painter, const QStyleOptionViewItem &option) const
-{
-    const bool selected = option.state & QStyle::State_Selected;
-    const QColor colour = option.palette.color(QPalette::Current, selected ? QPalette::HighlightedText : QPalette::Text);
-    const int side = std::max(5, std::min(option.rect.height(), option.rect.width()) * 2 / 5);
-    const QPoint corner = option.rect.topLeft();
-    QPainterPath triangle(corner);
-    triangle.lineTo(corner + QPoint(side, 0));
-    triangle.lineTo(corner + QPoint(0, side));
-    triangle.closeSubpath();
-    painter->save();
-    painter->setRenderHint(QPainter::Antialiasing);
-    painter->fillPath(triangle, colour);
-    painter->restore();
-}

@@ -20,13 +20,8 @@ public:
 
     void paint(QPainter *painter, const QStyleOptionViewItem &option, const QModelIndex &index) const override;
 
-    // The tint of a changed cell: light yellow behind dark text, and a dark
-    // yellow behind the light text of a dark colour scheme.
-    static QColor pending_colour(const QPalette &palette);
-
 private:
     void paint_mark(QPainter *painter, const QStyleOptionViewItem &option, const QString &mark) const;
-    void paint_pending_corner(QPainter *painter, const QStyleOptionViewItem &option) const;
 
     QIcon start_icon;
     QIcon stop_icon;

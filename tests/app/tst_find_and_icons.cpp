@@ -22,7 +22,9 @@ void TestFindAndIcons::icons_are_looked_up_by_logical_name()
     QIcon::setThemeSearchPaths({QFINDTESTDATA("icons")});
     QIcon::setThemeName("test-theme");
     const Resource &icons = Resource::instance();
-    const auto image = [](const QIcon &icon) { return icon.pixmap(16).toImage().convertToFormat(QImage::Format_ARGB32); };
+    const auto image = [](const QIcon &icon) {
+        return icon.pixmap(16).toImage().convertToFormat(QImage::Format_ARGB32);
+    };
     // The theme's icon where it has one, the program's own of the same name for every other.
     QCOMPARE(image(icons.icon("service start")),
              image(QIcon(QFINDTESTDATA("icons/test-theme/16x16/actions/dialog-ok-apply.png"))));

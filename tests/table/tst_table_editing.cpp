@@ -158,11 +158,8 @@ void TestTableEditing::selection_drives_the_context_menu()
     // A right click opens the menu at the pointer.
     const QPoint pointer = table->visualItemRect(table->cell("cron", 0)).center();
     QPoint opened;
-    watcher.expect([&opened](QWidget *shown) {
-        opened = shown->pos();
-        shown->close();
-    });
-    QContextMenuEvent click(QContextMenuEvent::Mouse, pointer, table->viewport()->mapToGlobal(pointer));
+    watcher.expect([&opened](QWidget *shown) { opened = shown->pos(); shown->close(); });
+    QContextMenuEvent click(QContextMenuEvent::Mouse, pointer);
     QCoreApplication::sendEvent(table->viewport(), &click);
     QCOMPARE(opened, table->viewport()->mapToGlobal(pointer));
 }
@@ -238,9 +235,6 @@ void TestTableEditing::colours_keep_their_hue_and_become_readable()
     QVERIFY(contrast_ratio(readable, base) >= 4.5);
     QCOMPARE(readable.hslHue(), colour.hslHue());
     QTEST((readable.lightness() > colour.lightness()) - (readable.lightness() < colour.lightness()), "lightness");
-    QPalette palette;
-    palette.setColor(QPalette::Text, base);
-    QVERIFY(contrast_ratio(ServiceItemDelegate::pending_colour(palette), base) >= 4.5);
 }
 
 void TestTableEditing::single_click_toggles_with_the_tablet_style()
