@@ -2,6 +2,7 @@
 
 #include "app/find_service_dialog.h"
 #include "app/resource.h"
+#include "apply/plan_text.h"
 #include <vorn_help_menu.h>
 #include <vornintegration.h>
 #include "table/service_table.h"
@@ -178,10 +179,13 @@ void AdminRunlevel::rebuild_table()
     table->load();
 }
 
-bool AdminRunlevel::confirmed(const QString &title, const QString &question)
+// The details show exactly what will be written and run.
+bool AdminRunlevel::confirmed(const QString &title, const QString &question, const QString &details)
 {
-    return QMessageBox::question(this, title, question, QMessageBox::Yes | QMessageBox::No, QMessageBox::Yes)
-        == QMessageBox::Yes;
+    QMessageBox box(QMessageBox::Question, title, question, QMessageBox::Yes | QMessageBox::No, this);
+    box.setDefaultButton(QMessageBox::Yes);
+    box.setDetailedText(details);
+    return box.exec() == QMessageBox::Yes;
 }
 
 void AdminRunlevel::enable_apply_action(bool enable_actions)
@@ -210,15 +214,16 @@ void AdminRunlevel::selection_changed(bool any, bool many, bool state, bool leve
 
 void AdminRunlevel::apply_changes()
 {
-    if (!confirmed(tr("Confirmation"), tr("Apply all changes?")))
+    const ApplyPlan plan = table->changes_plan();
+    if (!confirmed(tr("Confirmation"), tr("Apply all changes?"), plan_preview(plan)))
         return;
-    table->apply_changes();
+    table->run_plan(plan, ServiceTable::tr("Changes are applied"), table);
     rebuild_table();
 }
 
 void AdminRunlevel::undo_changes()
 {
-    if (confirmed(tr("Confirmation"), tr("Undo all changes?")))
+    if (confirmed(tr("Confirmation"), tr("Undo all changes?"), QString()))
         rebuild_table();
 }
 
@@ -236,9 +241,10 @@ void AdminRunlevel::edit_service()
 
 void AdminRunlevel::reset_service_defaults()
 {
-    if (!confirmed(tr("Reset to defaults"), tr("Set defaults values for the selected services?")))
+    const ApplyPlan plan = table->reset_plan();
+    if (!confirmed(tr("Reset to defaults"), tr("Set defaults values for the selected services?"), plan_preview(plan)))
         return;
-    table->reset_services_defaults();
+    table->run_plan(plan, ServiceTable::tr("Reset is completed"), nullptr);
     rebuild_table();
 }
 

@@ -47,7 +47,7 @@ private:
     void build_mappers();
     void rebuild_table();
     int table_width() const;
-    bool confirmed(const QString &title, const QString &question);
+    bool confirmed(const QString &title, const QString &question, const QString &details);
 
     ServiceTable *table = nullptr;
     QVBoxLayout *central_layout = nullptr;

@@ -60,6 +60,7 @@ bool ServiceTable::load()
     }
     scan_links();
     collect_unlisted_services();
+    collect_disabled_services();
 
     QStringList labels{tr("Service"), tr("Start")};
     for (const QString &runlevel : all_runlevels())
@@ -122,10 +123,16 @@ bool ServiceTable::read_listing()
 
 void ServiceTable::scan_links()
 {
-    for (const QDir &directory : runlevel_directories()) {
-        for (QString name : directory.entryList()) {
+    const QStringList runlevels = all_runlevels();
+    const QList<QDir> directories = runlevel_directories();
+    for (int level = 0; level < directories.size(); ++level) {
+        for (QString name : directories.at(level).entryList()) {
+            const QChar kind = name.at(0).toUpper();
             const Service service(name.remove(0, 3));
             linked_services.insert(service);
+            QChar &known = link_kinds[service.name][runlevels.at(level)];
+            if (known != start_mark.at(0))
+                known = kind;
             for (QSet<Service> *side : {&start_services, &kill_services}) {
                 auto found = side->find(service);
                 if (found == side->end() || found->linked)
@@ -136,6 +143,19 @@ void ServiceTable::scan_links()
                 side->insert(linked);
             }
         }
+    }
+}
+
+// Disabled is what the links say: none at all, or none that starts a service
+// whose header starts it somewhere (Debian's update-rc.d disable turns start
+// links into stop links). A script that only stops is not disabled.
+void ServiceTable::collect_disabled_services()
+{
+    for (const Service &service : services(true)) {
+        const bool starts = !ServiceInfo(service.name).field(QStringLiteral("Default-Start")).trimmed().isEmpty();
+        const QList<QChar> kinds = link_kinds.value(service.name).values();
+        if (!linked_services.contains(service) || (starts && !kinds.contains(start_mark.at(0))))
+            disabled_services.insert(service);
     }
 }
 
@@ -191,7 +211,7 @@ QString ServiceTable::sequence_text(const Service &service, const QSet<Service> 
 
 QString ServiceTable::state_text(const Service &service, const QSet<Service> &side) const
 {
-    return linked_services.contains(service) ? sequence_text(service, side) : disabled_mark;
+    return disabled_services.contains(service) ? disabled_mark : sequence_text(service, side);
 }
 
 void ServiceTable::fill_rows()

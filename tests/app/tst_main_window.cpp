@@ -155,7 +155,7 @@ void TestMainWindow::confirmations_data()
     QTest::newRow("apply, no") << "&Apply all changes" << false << QStringList();
     QTest::newRow("undo, yes") << "&Undo all changes" << true << QStringList();
     QTest::newRow("undo, no") << "&Undo all changes" << false << QStringList();
-    QTest::newRow("reset, yes") << "&Reset to defaults" << true << QStringList{"--remove --force cron", "cron"};
+    QTest::newRow("reset, yes") << "&Reset to defaults" << true << QStringList{"--dryrun cron", "--remove --force cron", "cron"};
     QTest::newRow("reset, no") << "&Reset to defaults" << false << QStringList();
 }
 

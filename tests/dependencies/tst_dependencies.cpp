@@ -208,7 +208,7 @@ private slots:
             return QString(TestRoot::header({"Provides: web web-alias", "Description: Serves <b>pages</b>",
                                              "Required-Start: $network +opt bar " + added, "Should-Stop: $remote_fs"}));
         };
-        const QString relinked = "--remove --force web, web, need_restart";
+        const QString relinked = "--dryrun web, --remove --force web, web, need_restart";
         QTest::newRow("linked; + marks optional") << "web" << "add nfs, add +mail, Apply" << relinked << web("nfs +mail");
         QTest::newRow("unlinked") << "lone" << "add nfs, Apply" << "--dryrun lone, need_restart"
                                   << QString(TestRoot::header({"Provides: lone", "Required-Start: bar nfs"}));
