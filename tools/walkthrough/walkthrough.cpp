@@ -20,6 +20,7 @@
 #include <QLineEdit>
 #include <QMenu>
 #include <QMessageBox>
+#include <QProgressDialog>
 #include <QScreen>
 #include <QTest>
 #include <QTimer>
@@ -52,7 +53,8 @@ void when_modal(const std::function<void(QWidget *)> &handle, QWidget *open = nu
         QWidget *widget = QApplication::activePopupWidget();
         if (!widget)
             widget = QApplication::activeModalWidget();
-        if (!widget || !widget->isVisible() || widget == open)
+        // Progress of a long operation is no step of its own.
+        if (!widget || !widget->isVisible() || widget == open || qobject_cast<QProgressDialog *>(widget))
             return;
         timer->stop();
         timer->deleteLater();
