@@ -13,12 +13,16 @@
 #include <QCloseEvent>
 #include <QDesktopWidget>
 #include <QHeaderView>
+#include <QScrollBar>
+#include <QStyle>
 #include <QMenuBar>
 #include <QMessageBox>
 #include <QSettings>
 #include <QSignalMapper>
 #include <QToolBar>
 #include <QVBoxLayout>
+
+#include <algorithm>
 
 AdminRunlevel::AdminRunlevel()
 {
@@ -39,12 +43,38 @@ AdminRunlevel::AdminRunlevel()
     rebuild_table();
 
     const QRect desktop = QApplication::desktop()->geometry();
+    const QRect first(0, 0, first_window_width(desktop.width(), table_width()), desktop.height() / 2);
     QSettings settings;
-    vornRestoreGeometry(this, &settings, QRect(0, 0, desktop.width() / 2, desktop.height() / 2), false);
+    vornRestoreGeometry(this, &settings, first, false);
     setWindowTitle(tr("Vorn Runlevels"));
 }
 
 AdminRunlevel::~AdminRunlevel() = default;
+
+int AdminRunlevel::first_window_width(int desktop_width, int table_width)
+{
+    const int half = desktop_width / 2;
+    if (table_width > desktop_width * 9 / 10)
+        return half;
+    return std::max(half, table_width);
+}
+
+// The table's own width for the name column may cut names short or wrap them; a
+// first window has room for whole names on one line.
+int AdminRunlevel::table_width() const
+{
+    // The style's margins around a cell's text, and a character to spare for the grid line.
+    const int text_margin = 2 * (table->style()->pixelMetric(QStyle::PM_FocusFrameHMargin, nullptr, table) + 1)
+        + table->fontMetrics().averageCharWidth();
+    int names = table->sizeHintForColumn(0);
+    for (int row = 0; row < table->rowCount(); ++row)
+        names = std::max(names, table->fontMetrics().horizontalAdvance(table->item(row, 0)->text()) + text_margin);
+    int width = names + 2 * table->frameWidth() + table->verticalScrollBar()->sizeHint().width();
+    for (int column = 1; column < table->columnCount(); ++column)
+        width += table->sizeHintForColumn(column);
+    const QMargins margins = central_layout->contentsMargins();
+    return width + margins.left() + margins.right();
+}
 
 QAction *AdminRunlevel::make_action(const char *icon, const QString &text)
 {

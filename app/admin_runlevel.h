@@ -20,6 +20,10 @@ public:
     AdminRunlevel();
     ~AdminRunlevel() override;
 
+    // Width of a first window, without a remembered geometry: wide enough for the
+    // whole table when that fits in nine tenths of the desktop, else half of it.
+    static int first_window_width(int desktop_width, int table_width);
+
 protected:
     void closeEvent(QCloseEvent *event) override;
 
@@ -47,6 +51,7 @@ private:
     void build_mappers();
     void rebuild_table();
     QString apply_question() const;
+    int table_width() const;
     bool confirmed(const QString &title, const QString &question, const QString &details);
 
     ServiceTable *table = nullptr;
