@@ -1,5 +1,6 @@
 #include "dependencies/dependencies_widget.h"
 
+#include "table/colour_contrast.h"
 #include "table/service_table.h"
 
 #include <QInputDialog>
@@ -21,14 +22,18 @@ const char *const keyword_titles[] = {
     QT_TRANSLATE_NOOP("DependenciesWidget", "X-Stop-After"),
 };
 
-const QBrush optional_brush(QColor(40, 250, 40, 255), Qt::SolidPattern);
+// Green, dark or light enough to read on the tree's base colour.
+QBrush optional_brush(const QWidget *tree)
+{
+    return QBrush(with_contrast(QColor(40, 250, 40, 255), tree->palette().color(QPalette::Base)), Qt::SolidPattern);
+}
 
-QStandardItem *dependency_row(const Service &dependency)
+QStandardItem *dependency_row(const Service &dependency, const QWidget *tree)
 {
     auto *row = new QStandardItem(dependency.name);
     if (dependency.optional) {
         row->setData(true, DependenciesWidget::OptionalRole);
-        row->setForeground(optional_brush);
+        row->setForeground(optional_brush(tree));
     }
     return row;
 }
@@ -87,7 +92,7 @@ void DependenciesWidget::add_dependency_item(const Service &dependency, QStandar
     if (visited.contains(dependency))
         return;
     visited.insert(dependency);
-    QStandardItem *row = dependency_row(dependency);
+    QStandardItem *row = dependency_row(dependency, this);
     if (dependency.is_virtual() && facilities.contains(dependency)) {
         for (const Service &member : facilities.value(dependency))
             add_dependency_item(member, row, facilities, visited);
@@ -161,7 +166,7 @@ void DependenciesWidget::toggle_optional(QStandardItem *item)
     const bool optional = !item->data(OptionalRole).toBool();
     item->setData(optional, OptionalRole);
     const QColor text = palette().brush(QPalette::Current, QPalette::Text).color();
-    item->setForeground(optional ? optional_brush : QBrush(text, Qt::SolidPattern));
+    item->setForeground(optional ? optional_brush(this) : QBrush(text, Qt::SolidPattern));
 }
 
 // A cancelled choice leaves the tree as it was, so it does not count as a change:
@@ -209,7 +214,7 @@ void DependenciesWidget::add_dependency(QStandardItem *item)
                              tr("\"%1\" dependency already exists.").arg(dependency.name), QMessageBox::Ok);
         return;
     }
-    item->appendRow(dependency_row(dependency));
+    item->appendRow(dependency_row(dependency, this));
     expand(item->index());
     mark_modified();
 }

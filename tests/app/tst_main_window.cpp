@@ -31,6 +31,7 @@ private slots:
     void initTestCase();
     void init();
     void cleanup() { window.reset(); }
+    void first_window_fits_the_table();
     void selections_enable_actions_data();
     void selections_enable_actions();
     void keys_reach_the_enabled_action();
@@ -96,6 +97,14 @@ void TestMainWindow::select(const QStringList &cells)
     }
 }
 
+// On a desktop 1920 wide: half of it for a narrow table, all of a table up to nine tenths of it.
+void TestMainWindow::first_window_fits_the_table()
+{
+    QCOMPARE(AdminRunlevel::first_window_width(1920, 700), 960);
+    QCOMPARE(AdminRunlevel::first_window_width(1920, 1728), 1728);
+    QCOMPARE(AdminRunlevel::first_window_width(1920, 1729), 960);
+}
+
 void TestMainWindow::selections_enable_actions_data()
 {
     QTest::addColumn<QStringList>("cells");
@@ -125,7 +134,7 @@ void TestMainWindow::selections_enable_actions()
     QCOMPARE(actual, enabled);
     QCOMPARE(action("&Apply all changes")->isEnabled(), pending);
     const QColor colour = table()->cell("ssh", 0)->data(Qt::ForegroundRole).value<QBrush>().color();
-    QTEST(colour == QColor(250, 127, 80), "highlighted");
+    QTEST(colour.hslHue() == QColor(250, 127, 80).hslHue(), "highlighted");
 }
 
 void TestMainWindow::keys_reach_the_enabled_action()
@@ -153,7 +162,7 @@ void TestMainWindow::confirmations_data()
     QTest::newRow("apply, no") << "&Apply all changes" << false << QStringList();
     QTest::newRow("undo, yes") << "&Undo all changes" << true << QStringList();
     QTest::newRow("undo, no") << "&Undo all changes" << false << QStringList();
-    QTest::newRow("reset, yes") << "&Reset to defaults" << true << QStringList{"--remove --force cron", "cron"};
+    QTest::newRow("reset, yes") << "&Reset to defaults" << true << QStringList{"--dryrun cron", "--remove --force cron", "cron"};
     QTest::newRow("reset, no") << "&Reset to defaults" << false << QStringList();
 }
 
