@@ -31,7 +31,8 @@ Resource::Resource()
         {"edit service", "configure"},        {"reset service", "draw-eraser"},
         {"toggle", "document-properties"},    {"service enable", "services"},
         {"service disable", "no"},            {"vorn-runlevel", "vorn-admin-runlevel"},
-        {"exit", "application-exit"},
+        {"exit", "application-exit"},         {"reload", "view-refresh"},
+        {"override", "document-edit"},
     };
     for (const auto &name : names)
         icons[QLatin1String(name.first)] = themed_or_own(QLatin1String(name.second));

@@ -59,6 +59,12 @@ void paint_pending_corner(QPainter *painter, const QStyleOptionViewItem &option)
     painter->restore();
 }
 
+QColor blended(const QColor &colour, const QColor &base)
+{
+    return QColor((colour.red() + base.red()) / 2, (colour.green() + base.green()) / 2,
+                  (colour.blue() + base.blue()) / 2);
+}
+
 } // namespace
 
 ServiceItemDelegate::ServiceItemDelegate()
@@ -85,24 +91,38 @@ void ServiceItemDelegate::paint(QPainter *painter, const QStyleOptionViewItem &o
         painter->fillRect(option.rect, pending_colour(option.palette));
 
     if (runlevel)
-        paint_mark(painter, option, index.data(ServiceTable::MarkRole).toString());
+        paint_mark(painter, option, index.data(ServiceTable::MarkRole).toString(), inactive(index));
     else
         QStyledItemDelegate::paint(painter, option, index);
     if (changed)
         paint_pending_corner(painter, option);
 }
 
-// Nothing else is drawn for a runlevel cell: no text, no focus frame.
-void ServiceItemDelegate::paint_mark(QPainter *painter, const QStyleOptionViewItem &option,
-                                     const QString &mark) const
+// Nothing else is drawn for a runlevel cell: no text, no focus frame. The marks
+// of a disabled service are greyed: they say where it would run once enabled.
+void ServiceItemDelegate::paint_mark(QPainter *painter, const QStyleOptionViewItem &option, const QString &mark,
+                                     bool greyed) const
 {
     if (mark != ServiceTable::start_mark && mark != ServiceTable::kill_mark)
         return;
     const bool start = mark == ServiceTable::start_mark;
     const QIcon &icon = start ? start_icon : stop_icon;
-    if (icon.isNull())
-        painter->fillRect(tile(option.rect), start ? start_fill : stop_fill);
-    else
-        icon.paint(painter, mark_square(option.rect), Qt::AlignCenter, QIcon::Normal, QIcon::Off);
+    if (icon.isNull()) {
+        const QColor fill = start ? start_fill : stop_fill;
+        painter->fillRect(tile(option.rect), greyed ? blended(fill, option.palette.color(QPalette::Base)) : fill);
+    } else {
+        icon.paint(painter, mark_square(option.rect), Qt::AlignCenter, greyed ? QIcon::Disabled : QIcon::Normal,
+                   QIcon::Off);
+    }
+}
+
+// Both state cells of the row read "off", as they do for a disabled service,
+// also while its disabling is pending.
+bool ServiceItemDelegate::inactive(const QModelIndex &index)
+{
+    const QModelIndex start = index.sibling(index.row(), 1);
+    const QModelIndex kill = index.sibling(index.row(), index.model()->columnCount() - 1);
+    return start.data().toString() == ServiceTable::disabled_mark
+        && kill.data().toString() == ServiceTable::disabled_mark;
 }
 

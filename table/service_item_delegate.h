@@ -21,7 +21,8 @@ public:
     void paint(QPainter *painter, const QStyleOptionViewItem &option, const QModelIndex &index) const override;
 
 private:
-    void paint_mark(QPainter *painter, const QStyleOptionViewItem &option, const QString &mark) const;
+    void paint_mark(QPainter *painter, const QStyleOptionViewItem &option, const QString &mark, bool greyed) const;
+    static bool inactive(const QModelIndex &index);
 
     QIcon start_icon;
     QIcon stop_icon;

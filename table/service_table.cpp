@@ -1,5 +1,6 @@
 #include "table/service_table.h"
 
+#include "app/resource.h"
 #include "catalogue/administrator_rights.h"
 #include "catalogue/service_info.h"
 #include "catalogue/system_paths.h"
@@ -184,7 +185,8 @@ void ServiceTable::collect_disabled_services()
 
 void ServiceTable::collect_unlisted_services()
 {
-    for (const QString &name : overrides_dir().entryList()) {
+    for (const QString &name : overrides_dir().entryList(QDir::Files)) {
+        overridden.insert(name);
         const Service service(name);
         if (start_services.contains(service) || kill_services.contains(service))
             continue;
@@ -253,7 +255,10 @@ void ServiceTable::fill_rows()
         if (linked)
             kill_order = kill == kill_services.end() ? QStringLiteral("100") : padded(100 - kill->sequence, 3);
 
-        QList<ServiceTableItem *> cells{ServiceTableItem::name_cell(name_text(service)),
+        ServiceTableItem *name_cell = ServiceTableItem::name_cell(name_text(service));
+        if (overridden.contains(service.name))
+            mark_override(name_cell, service.name);
+        QList<ServiceTableItem *> cells{name_cell,
                                         ServiceTableItem::state_cell(state_text(service, start_services))};
         for (const QString &runlevel : runlevels) {
             QString mark;
@@ -274,6 +279,14 @@ void ServiceTable::fill_rows()
         }
     }
     resizeColumnsToContents();
+}
+
+// insserv reads an override instead of the script's header: the user should
+// see which services have one, and where it lies.
+void ServiceTable::mark_override(QTableWidgetItem *name_cell, const QString &name) const
+{
+    name_cell->setIcon(Resource::instance().icon(QStringLiteral("override")));
+    name_cell->setToolTip(tr("Override: %1").arg(overrides_dir().filePath(name)));
 }
 
 int ServiceTable::sizeHintForColumn(int column) const

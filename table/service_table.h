@@ -93,6 +93,7 @@ protected:
     void collect_unlisted_services();
     void collect_disabled_services();
     void fill_rows();
+    void mark_override(QTableWidgetItem *name_cell, const QString &name) const;
     QString name_text(const Service &service) const;
     QString state_text(const Service &service, const QSet<Service> &side) const;
 
@@ -128,6 +129,7 @@ protected:
     QSet<Service> disabled_services;
     // Per service, the kind of its link in each runlevel: 'S' or 'K'.
     QHash<QString, QHash<QString, QChar>> link_kinds;
+    QSet<QString> overridden; // services with a file in the overrides directory
     ChangeMap changes;
     ChangeMap loaded_values;
     QList<QTableWidgetItem *> highlighted_items;

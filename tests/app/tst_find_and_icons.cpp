@@ -43,6 +43,7 @@ void TestFindAndIcons::find_steps_through_matches()
     for (const QString line : {"cron", "anacron", "ssh", "crony-time timeserver"})
         root.add_script(line.section(' ', 0, 0), {"Provides: " + line});
     root.insserv().set_listing({"S:01:2:cron", "S:02:2:anacron", "S:03:2:ssh", "S:04:2:crony-time"});
+    root.write_config("$portmap timeserver\n");
     TestTable table;
     QVERIFY(table.load());
     FindServiceDialog dialog(&table);
@@ -66,6 +67,8 @@ void TestFindAndIcons::find_steps_through_matches()
     QCOMPARE(button->text(), QStringLiteral("Find"));
     QCOMPARE(press(), QStringLiteral("anacron/Next"));
     edit->setText("SERVER");
+    QCOMPARE(press(), QStringLiteral("crony-time/Find"));
+    edit->setText("$portmap");
     QCOMPARE(press(), QStringLiteral("crony-time/Find"));
 
     ModalWatcher watcher;

@@ -10,9 +10,12 @@
 #include <QAction>
 #include <QApplication>
 #include <QDesktopWidget>
-#include <QPushButton>
 #include <QSettings>
 #include <QTest>
+#include <QHeaderView>
+#include <QLabel>
+#include <QPushButton>
+#include <QStatusBar>
 #include <QToolBar>
 
 namespace {
@@ -41,8 +44,10 @@ private slots:
     void closing_asks_about_pending_changes();
     void without_administrator_rights_nothing_writes();
     void restart_command_keeps_the_display();
+    void status_bar_reload_and_guard();
 
 private:
+    QString status() const;
     TestTable *table() const { return static_cast<TestTable *>(window->findChild<ServiceTable *>()); }
     QAction *action(const QString &text) const;
     void select(const QStringList &cells);
@@ -255,6 +260,61 @@ void TestMainWindow::restart_command_keeps_the_display()
              env + "/home/ann/.Xauthority /b/vorn");
     environment.insert("XAUTHORITY", "/x");
     QCOMPARE(administrator_restart_command("/b/vorn", installed, environment).join(' '), env + "/x /b/vorn");
+}
+
+QString TestMainWindow::status() const
+{
+    QStringList texts;
+    for (const QWidget *shown : window->statusBar()->findChildren<QWidget *>()) {
+        if (shown->isVisible() && (qobject_cast<const QLabel *>(shown) || qobject_cast<const QPushButton *>(shown)))
+            texts << (qobject_cast<const QLabel *>(shown) ? qobject_cast<const QLabel *>(shown)->text()
+                                                           : qobject_cast<const QPushButton *>(shown)->text());
+    }
+    return texts.join(" | ");
+}
+
+// The status bar names the filter of a header click and counts the pending changes; a reload keeps
+// the service in view; disabling a service of runlevel S is named in the question; a dependency edit
+// reloads the table, or marks it stale when the user keeps pending changes.
+void TestMainWindow::status_bar_reload_and_guard()
+{
+    QHeaderView *header = table()->horizontalHeader();
+    const QPoint runlevel_2(header->sectionViewportPosition(TestTable::column_of("2")) + 5, 5);
+    QTest::mouseClick(header->viewport(), Qt::LeftButton, {}, runlevel_2);
+    QCOMPARE(status(), "No pending changes | Runlevel 2: services started, in boot order | Show all services");
+    QTest::mouseClick(header->viewport(), Qt::LeftButton, {}, runlevel_2);
+    QCOMPARE(status(), "No pending changes | Runlevel 2: services stopped, in shutdown order: none | Show all services");
+    window->statusBar()->findChild<QPushButton *>()->click();
+    QCOMPARE(table()->visible_names().size(), 4);
+
+    table()->toggle_item(table()->level_cell("idle", "3"));
+    table()->setCurrentItem(table()->level_cell("ssh", "3"));
+    ModalWatcher watcher;
+    watcher.expect_message(QMessageBox::Yes);
+    QPointer<ServiceTable> before = table();
+    action("&Reload")->trigger();
+    QCoreApplication::sendPostedEvents(nullptr, QEvent::DeferredDelete);
+    QVERIFY(before.isNull());
+    QCOMPARE(table()->currentItem(), table()->level_cell("ssh", "3"));
+    QCOMPARE(status(), "No pending changes");
+
+    select({"mount:name"});
+    table()->switch_services_state(false);
+    watcher.expect_message(QMessageBox::No);
+    action("&Apply all changes")->trigger();
+    QCOMPARE(watcher.texts.last(), "These services run in runlevel S or at halt or reboot, and will be disabled: "
+                                   "mount.\n\nApply all changes?");
+    watcher.expect_message(QMessageBox::No);
+    emit table()->need_restart();
+    QCOMPARE(status(), "1 pending change(s) | The table no longer matches the system: reload it to see the changes (F5)");
+    watcher.expect_message(QMessageBox::Yes);
+    action("&Undo all changes")->trigger();
+    QCoreApplication::sendPostedEvents(nullptr, QEvent::DeferredDelete);
+    before = table();
+    emit table()->need_restart();
+    QCoreApplication::sendPostedEvents(nullptr, QEvent::DeferredDelete);
+    QVERIFY(before.isNull());
+    QCOMPARE(watcher.pending() + watcher.unexpected.size(), 0);
 }
 
 QTEST_MAIN(TestMainWindow)

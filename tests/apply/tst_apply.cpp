@@ -144,6 +144,7 @@ private slots:
     void table_applies_and_resets();
     void real_insserv_makes_the_links();
     void real_insserv_loop_changes_nothing();
+    void real_update_rc_d_keeps_disabled_services_disabled();
 };
 
 void TestApply::override_format_data()
@@ -530,6 +531,52 @@ void TestApply::real_insserv_loop_changes_nothing()
     })).hasMatch());
     QVERIFY(!QFile::exists(root.path(overrides + "cron")));
     QCOMPARE(links(root, "cron") + links(root, "ssh"), before);
+}
+
+// Debian's update-rc.d has no option for another root: here it runs in a private mount namespace
+// where the test root stands in for /etc, and leaves systemd alone. A service disabled by the table
+// keeps stop links only, through "insserv NAME" and "update-rc.d NAME defaults"; one disabled that
+// way beforehand loads as disabled; enabling brings its start links back.
+void TestApply::real_update_rc_d_keeps_disabled_services_disabled()
+{
+    if (!QFileInfo("/sbin/insserv").isExecutable() || !QFileInfo("/usr/sbin/update-rc.d").isExecutable())
+        QSKIP("insserv or update-rc.d is not installed (Debian packages insserv, init-system-helpers)");
+    if (QProcess::execute("unshare", {"--mount", "true"}) != 0)
+        QSKIP("no mount namespaces here (needs root): update-rc.d cannot be kept inside the test root");
+    test_hooks::set_process_timeout(30000);
+    TestRoot root;
+    use_real_insserv(root);
+    root.write_file("usr/sbin/update-rc.d", QStringLiteral("#!/bin/sh\n_SKIP_SYSTEMD_NATIVE=1 exec '%1/tools/sample-namespace'"
+                                                           " --root '%2' -- /usr/sbin/update-rc.d \"$@\"\n")
+                                                .arg(SOURCE_DIR, root.path())
+                                                .toUtf8());
+    QVERIFY(QFile::setPermissions(root.path("usr/sbin/update-rc.d"), QFile::ReadOwner | QFile::ExeOwner));
+    root.write_config("$local_fs +vornmount\n");
+    for (const QString name : {"vornmount", "vornmail", "vornold"}) {
+        const QString needs = name == "vornmount" ? "" : "$local_fs";
+        root.add_script(name, {"Provides: " + name, "Required-Start: " + needs, "Required-Stop: " + needs,
+                               name == "vornmount" ? "Default-Start: S" : "Default-Start: 2 3 4 5",
+                               "Default-Stop: 0 1 6"});
+        QVERIFY(QFile::setPermissions(root.path("etc/init.d/" + name), QFile::ReadOwner | QFile::ExeOwner));
+    }
+    QCOMPARE(QProcess::execute(root.path("sbin/insserv"), {"vornmount", "vornmail", "vornold"}), 0);
+    QCOMPARE(QProcess::execute(root.path("usr/sbin/update-rc.d"), {"vornold", "disable"}), 0);
+
+    const auto switch_state = [&](bool enable) {
+        TestTable table;
+        QCOMPARE(answered(root, [&] { QVERIFY(table.load()); }), QString());
+        QCOMPARE(table.cell("vornold", 1)->text() + table.cell("vornold", 10)->text(), QStringLiteral("offoff"));
+        table.cell("vornmail", 1)->setSelected(true);
+        table.switch_services_state(enable);
+        QCOMPARE(answered(root, [&] { table.apply_changes(); }).section(" | ", 0, 0), "Result: Changes are applied");
+    };
+    switch_state(false);
+    QCOMPARE(links(root, "vornmail"), QStringLiteral(".KKKKKKK"));
+    QCOMPARE(QProcess::execute(root.path("sbin/insserv"), {"vornmail"}), 0);
+    QCOMPARE(QProcess::execute(root.path("usr/sbin/update-rc.d"), {"vornmail", "defaults"}), 0);
+    QCOMPARE(links(root, "vornmail"), QStringLiteral(".KKKKKKK"));
+    switch_state(true);
+    QCOMPARE(links(root, "vornmail") + links(root, "vornold"), QStringLiteral(".KSSSSKK.KKKKKKK"));
 }
 
 QTEST_MAIN(TestApply)

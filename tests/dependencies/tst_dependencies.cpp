@@ -209,21 +209,27 @@ private slots:
                                              "Required-Start: $network +opt bar " + added, "Should-Stop: $remote_fs"}));
         };
         const QString relinked = "--dryrun web, --remove --force web, web, need_restart";
-        QTest::newRow("linked; + marks optional") << "web" << "add nfs, add +mail, Apply" << relinked << web("nfs +mail");
-        QTest::newRow("unlinked") << "lone" << "add nfs, Apply" << "--dryrun lone, need_restart"
-                                  << QString(TestRoot::header({"Provides: lone", "Required-Start: bar nfs"}));
-        QTest::newRow("write fails") << "web" << "add nfs, break, Apply, Ok"
+        const QString unknown = "No service provides \"sshh\", and the insserv configuration has no facility of that "
+                                "name: insserv will refuse it.\n\nAdd it anyway?";
+        QTest::newRow("linked; + marks optional") << "web" << "add gamma, add +mta, Apply" << relinked
+                                                  << web("gamma +mta");
+        QTest::newRow("unlinked, unknown name corrected") << "lone" << "add sshh>gamma, Apply"
+            << unknown + ", --dryrun lone, need_restart"
+            << QString(TestRoot::header({"Provides: lone", "Required-Start: bar gamma"}));
+        QTest::newRow("write fails") << "web" << "add gamma, break, Apply, Ok"
                                      << "Error while overriding dependencies, need_restart" << "";
         QTest::newRow("unchanged") << "web" << "Close" << "" << "";
-        QTest::newRow("cancelled") << "web" << "add nfs, Cancel" << "" << "";
-        QTest::newRow("escape, No") << "web" << "add nfs, Escape, No" << "Apply changes?" << "";
-        QTest::newRow("escape, Yes") << "web" << "add nfs, Escape, Yes" << "Apply changes?, " + relinked << web("nfs");
+        QTest::newRow("cancelled") << "web" << "add gamma, Cancel" << "" << "";
+        QTest::newRow("escape, No") << "web" << "add gamma, Escape, No" << "Apply changes?" << "";
+        QTest::newRow("escape, Yes, unknown name kept") << "web" << "add sshh?, Escape, Yes"
+                                                        << unknown + ", Apply changes?, " + relinked << web("sshh");
         QTest::newRow("listed, own name, blank inside") << "web" << "add bar!, add web-alias!, add a b!, Close"
             << "\"bar\" dependency already exists., \"web-alias\" dependency already exists., Invalid dependency." << "";
     }
 
     // The dialog opens for the current cell's service. Steps: "add NAME" types a name into "Add dependency"
-    // of Required-Start ("!" answers the warning that follows), "break" makes the override unwritable,
+    // of Required-Start ("!" answers the warning that follows; "?" insists on an unknown name, ">OTHER"
+    // corrects it to OTHER), "break" makes the override unwritable,
     // "Escape" presses the key, "Ok", "Yes" and "No" answer the next message box, anything else presses
     // that button. The outcome: the messages, the insserv calls, whether a restart was asked for.
     // The override holds what the widget collected, facility members left out, the new dependency lines at
@@ -240,9 +246,13 @@ private slots:
             for (const QString &step : steps.split(", ")) {
                 if (step.startsWith("add ")) {
                     watcher->expect_menu("Add dependency");
-                    watcher->expect(answer(step.mid(4).remove('!')));
-                    if (step.endsWith('!'))
-                        watcher->expect_message(QMessageBox::Ok);
+                    watcher->expect(answer(step.mid(4).section('>', 0, 0).remove('!').remove('?')));
+                    if (step.endsWith('!') || step.endsWith('?'))
+                        watcher->expect_message(step.endsWith('!') ? QMessageBox::Ok : QMessageBox::Yes);
+                    if (step.contains('>')) {
+                        watcher->expect_message(QMessageBox::No);
+                        watcher->expect(answer(step.section('>', 1)));
+                    }
                     right_click(dialog->dependencies_widget(), "Required-Start (Required-Start)");
                 }
                 if (step == "break")
