@@ -4,6 +4,7 @@
 #include "app/administrator_bar.h"
 #include "app/find_service_dialog.h"
 #include "app/resource.h"
+#include "apply/details_box.h"
 #include "apply/plan_text.h"
 #include "catalogue/administrator_rights.h"
 #include <vorn_help_menu.h>
@@ -221,7 +222,7 @@ bool AdminRunlevel::confirmed(const QString &title, const QString &question, con
 {
     QMessageBox box(QMessageBox::Question, title, question, QMessageBox::Yes | QMessageBox::No, this);
     box.setDefaultButton(QMessageBox::Yes);
-    box.setDetailedText(details);
+    set_readable_details(box, details);
     return box.exec() == QMessageBox::Yes;
 }
 

@@ -25,7 +25,7 @@ AdminStatusBar::AdminStatusBar(QWidget *parent)
 
 void AdminStatusBar::show_pending(int changes)
 {
-    pending->setText(changes == 0 ? tr("No pending changes") : tr("%n pending change(s)", nullptr, changes));
+    pending->setText(changes == 0 ? tr("No pending changes") : tr("Pending changes: %1").arg(changes));
 }
 
 void AdminStatusBar::show_filter(const QString &description)

@@ -1,5 +1,7 @@
 #include "apply/insserv_error.h"
 
+#include "apply/details_box.h"
+
 #include <QMessageBox>
 #include <QObject>
 
@@ -17,6 +19,6 @@ InsservError::InsservError(const QString &detail, const Service &service)
 void InsservError::show(const QString &details) const
 {
     QMessageBox box(QMessageBox::Critical, title_text, message_text, QMessageBox::Ok);
-    box.setDetailedText(details);
+    set_readable_details(box, details);
     box.exec();
 }

@@ -7,6 +7,7 @@
 
 #include <QDir>
 #include <QFile>
+#include <QFileInfo>
 #include <QObject>
 #include <QRegularExpression>
 #include <QSaveFile>
@@ -95,7 +96,9 @@ bool store_override(Service service, QStringList lines)
 bool write_override_content(const QString &name, const QByteArray &content)
 {
     const QDir directory = existing_overrides_dir();
-    if (!usable_file_name(name))
+    // QSaveFile writes through a symbolic link, wherever it points: an override
+    // that is a link is left for the administrator who made it.
+    if (!usable_file_name(name) || QFileInfo(directory.filePath(name)).isSymLink())
         return false;
     QSaveFile file(directory.filePath(name));
     if (!file.open(QIODevice::WriteOnly))

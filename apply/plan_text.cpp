@@ -44,25 +44,29 @@ QString section(const QString &heading, const QStringList &lines)
 
 } // namespace
 
-// Headers are short: one hunk that shows the whole header reads best.
+// Headers are short: one hunk that shows the whole header reads best. As with
+// "diff -b", lines that differ only in blanks count as equal: the writer drops
+// alignment blanks, which insserv does not care about, and the real changes
+// should stand out. Such lines show as context in their new form.
 QString unified_diff(const QString &old_path, const QStringList &old_lines, const QString &new_path,
                      const QStringList &new_lines)
 {
     const int rows = old_lines.size(), columns = new_lines.size();
+    const auto same = [&](int i, int j) { return old_lines.at(i).simplified() == new_lines.at(j).simplified(); };
     // common[i][j]: the longest common subsequence of the old lines from i and the new lines from j.
     QVector<QVector<int>> common(rows + 1, QVector<int>(columns + 1, 0));
     for (int i = rows - 1; i >= 0; --i) {
         for (int j = columns - 1; j >= 0; --j)
-            common[i][j] = old_lines.at(i) == new_lines.at(j) ? common[i + 1][j + 1] + 1
-                                                               : std::max(common[i + 1][j], common[i][j + 1]);
+            common[i][j] = same(i, j) ? common[i + 1][j + 1] + 1 : std::max(common[i + 1][j], common[i][j + 1]);
     }
     QStringList diff{QStringLiteral("--- %1").arg(old_path), QStringLiteral("+++ %1").arg(new_path),
                      QStringLiteral("@@ -%1,%2 +%3,%4 @@")
                          .arg(rows ? 1 : 0).arg(rows).arg(columns ? 1 : 0).arg(columns)};
     int i = 0, j = 0;
     while (i < rows || j < columns) {
-        if (i < rows && j < columns && old_lines.at(i) == new_lines.at(j)) {
-            diff.append(QLatin1Char(' ') + old_lines.at(i++));
+        if (i < rows && j < columns && same(i, j)) {
+            diff.append(QLatin1Char(' ') + new_lines.at(j));
+            ++i;
             ++j;
         } else if (i < rows && (j == columns || common[i + 1][j] >= common[i][j + 1])) {
             diff.append(QLatin1Char('-') + old_lines.at(i++));

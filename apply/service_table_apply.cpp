@@ -1,5 +1,6 @@
 #include "table/service_table.h"
 
+#include "apply/details_box.h"
 #include "apply/insserv_error.h"
 #include "apply/override_writer.h"
 #include "apply/plan_executor.h"
@@ -82,7 +83,7 @@ bool ServiceTable::run_plan(const ApplyPlan &plan, const QString &result, QWidge
     }
     if (!result.isEmpty()) {
         QMessageBox box(QMessageBox::Information, tr("Result"), result, QMessageBox::Ok, result_parent);
-        box.setDetailedText(outcome_details(outcome));
+        set_readable_details(box, outcome_details(outcome));
         box.exec();
     }
     return true;

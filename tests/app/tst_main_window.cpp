@@ -306,7 +306,7 @@ void TestMainWindow::status_bar_reload_and_guard()
                                    "mount.\n\nApply all changes?");
     watcher.expect_message(QMessageBox::No);
     emit table()->need_restart();
-    QCOMPARE(status(), "1 pending change(s) | The table no longer matches the system: reload it to see the changes (F5)");
+    QCOMPARE(status(), "Pending changes: 1 | The table no longer matches the system: reload it to see the changes (F5)");
     watcher.expect_message(QMessageBox::Yes);
     action("&Undo all changes")->trigger();
     QCoreApplication::sendPostedEvents(nullptr, QEvent::DeferredDelete);

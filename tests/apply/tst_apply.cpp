@@ -139,6 +139,7 @@ private slots:
     void plans();
     void failures_roll_back_data();
     void failures_roll_back();
+    void error_output_stays_readable();
     void previews_show_diffs_and_commands();
     void table_applies_and_resets_data();
     void table_applies_and_resets();
@@ -191,8 +192,9 @@ void TestApply::override_format()
     QCOMPARE(root.read_file(overrides + "svc"), TestRoot::header(override));
 }
 
-// Names that are not file names never become paths. A full disk stops a write halfway (root
-// ignores permissions, so a file size limit stands in for it): the old override stays whole.
+// Names that are not file names never become paths, nor is a symbolic link followed out of the
+// overrides. A full disk stops a write halfway (root ignores permissions, so a file size limit
+// stands in for it): the old override stays whole.
 void TestApply::writes_stay_inside_the_overrides_and_whole()
 {
     TestRoot root;
@@ -203,7 +205,10 @@ void TestApply::writes_stay_inside_the_overrides_and_whole()
         QVERIFY(!write_override(Service(name), change, override_level, nullptr, nullptr));
         QVERIFY(!remove_override(Service(name)) && !override_exists(Service(name)));
     }
+    QVERIFY(QFile::link("../../init.d/cron", root.path(overrides + "cron")));
+    QVERIFY(!write_override(Service("cron"), change, override_level, nullptr, nullptr));
     QCOMPARE(root.read_file("etc/init.d/cron"), script);
+    QVERIFY(QFile::remove(root.path(overrides + "cron")));
 
     root.add_override("cron", {"Description: " + QString(4000, 'x'), "Default-Start: 2"});
     const QByteArray before = root.read_file(overrides + "cron");
@@ -297,13 +302,23 @@ void TestApply::failures_roll_back_data()
         << "abel: loop | Done:; Deleted: abel; insserv --dryrun abel; ; Not restored:; abel: Overrides directory "
            "\"etc/insserv/overrides\" does not exist."
         << "-";
+    QTest::newRow("reset: a registration fails, every override comes back")
+        << "#abel, #cron" << "insserv cron"
+        << "insserv --dryrun cron, insserv --dryrun abel, insserv --remove --force cron, insserv --remove --force abel, "
+           "insserv cron, insserv cron"
+        << "cron: loop | Done:; Deleted: abel; insserv --dryrun cron; insserv --dryrun abel; insserv --remove --force "
+           "cron; insserv --remove --force abel; ; Restored:; Restored: abel; insserv cron"
+        << "abel";
+    QTest::newRow("the disk is full: nothing is written, nothing runs")
+        << "@abel 3 K, -ssh" << "full disk" << "" << "Error while creating override file | " << "abel";
     QTest::newRow("a write fails: earlier writes are undone, nothing runs")
         << "@ssh 3, @cron 2 K" << "cron" << "" << "Error while creating override file | Done:; Written: ssh; ; Restored:; Deleted: ssh"
         << "abel, cron";
 }
 
 // The fake runner fails the given command once, printing "loop"; a failing removal also takes the
-// overrides directory away. Paths in the details are shown relative to the root.
+// overrides directory away; a full disk is a file size limit. Paths in the details are shown
+// relative to the root. Whatever happens, abel's override is either gone or as it was.
 void TestApply::failures_roll_back()
 {
     QFETCH(QString, steps);
@@ -324,8 +339,18 @@ void TestApply::failures_roll_back()
         }
         return result;
     };
+    const QByteArray abel = root.read_file(overrides + "abel");
+    rlimit saved{};
+    getrlimit(RLIMIT_FSIZE, &saved);
+    rlimit limited = saved;
+    limited.rlim_cur = failing == "full disk" ? 16 : saved.rlim_cur;
+    const auto handler = std::signal(SIGXFSZ, SIG_IGN);
+    setrlimit(RLIMIT_FSIZE, &limited);
     const PlanOutcome outcome = execute_plan(plan, runner);
+    setrlimit(RLIMIT_FSIZE, &saved);
+    std::signal(SIGXFSZ, handler);
     QTEST(ran.join(", "), "ran");
+    QVERIFY(!QFile::exists(root.path(overrides + "abel")) || root.read_file(overrides + "abel") == abel);
     const QString error = outcome.error->message().replace("An error has occured on processing \"", "")
                               .replace("\"  service: ", ": ");
     QTEST(QString(error + " | " + outcome_details(outcome))
@@ -335,6 +360,20 @@ void TestApply::failures_roll_back()
           "outcome");
     const QDir left(root.path(overrides));
     QTEST(left.exists() ? left.entryList(QDir::AllEntries | QDir::NoDotAndDotDot).join(", ") : "-", "overrides_left");
+}
+
+// Megabytes of bytes that are not UTF-8 become a message that a box can show.
+void TestApply::error_output_stays_readable()
+{
+    const ProcessRunner flood = [](const QString &, const QStringList &) {
+        return ProcessResult{true, true, false, 1, QByteArray(1 << 20, '\xff')};
+    };
+    try {
+        run_step(insserv_step("cron", "S", false, false), flood);
+        QFAIL("a failing run must throw");
+    } catch (const InsservError &error) {
+        QVERIFY(error.message().size() < 4200 && error.message().contains(QChar(0xfffd)));
+    }
 }
 
 void TestApply::previews_show_diffs_and_commands()
@@ -381,6 +420,7 @@ void TestApply::table_applies_and_resets_data()
     QTest::newRow("insserv never finishes") << "-ssh, !update-rc.d ssh hang" << "update-rc.d ssh disable, ssh"
         << failed.arg("ssh", ": update-rc.d error") + " | Restored:; /sbin/insserv ssh";
     QTest::newRow("insserv missing") << "+rsync, !no insserv" << "" << failed.arg("rsync", ": insserv error");
+    QTest::newRow("insserv killed by a signal") << "+rsync, !rsync crash" << "rsync" << failed.arg("rsync", "!");
     QTest::newRow("missing overrides directory") << "@cron 2 K, !no overrides directory" << ""
         << "Error: Overrides directory \"/etc/insserv/overrides\" does not exist.";
     QTest::newRow("reset") << "#cron, #abel"

@@ -24,6 +24,7 @@
 #include <QScreen>
 #include <QTest>
 #include <QTimer>
+#include <QToolTip>
 
 #include <functional>
 
@@ -273,6 +274,36 @@ void edit_and_reset(Walk &walk)
     shoot(QStringLiteral("walk-11-after-reset"));
 }
 
+// Rows that are off (printq and webhall disabled the Debian way, webhall with an
+// override), the status bar of a header filter, and what an apply will do.
+void states_steps(Walk &walk)
+{
+    walk.select(QStringLiteral("webhall"), QStringLiteral("name"));
+    QToolTip::showText(walk.table()->viewport()->mapToGlobal(walk.table()->visualItemRect(walk.table()->currentItem()).center()),
+                       walk.table()->currentItem()->toolTip(), walk.table()->viewport());
+    shoot(QStringLiteral("disabled-and-override"));
+    QToolTip::hideText();
+    const int column = walk.table()->column(walk.cell(QStringLiteral("cronwheel"), QStringLiteral("2")));
+    QHeaderView *header = walk.table()->horizontalHeader();
+    QTest::mouseClick(header->viewport(), Qt::LeftButton, {}, QPoint(header->sectionViewportPosition(column) + 5, 5));
+    shoot(QStringLiteral("filtered-status-bar"));
+    walk.trigger(QStringLiteral("&Reload"));
+    walk.select(QStringLiteral("cronwheel"), QStringLiteral("2"));
+    walk.trigger(QStringLiteral("&Stop on level"));
+    walk.select(QStringLiteral("printq"), QStringLiteral("start"));
+    walk.trigger(QStringLiteral("&Enable service"));
+    with_modal([&walk] { walk.trigger(QStringLiteral("&Apply all changes")); },
+               [](QWidget *question) {
+                   for (QAbstractButton *details : question->findChildren<QAbstractButton *>()) {
+                       if (qobject_cast<QMessageBox *>(question)->buttonRole(details) == QMessageBox::ActionRole)
+                           details->click();
+                   }
+                   question->adjustSize();
+                   shoot(QStringLiteral("apply-preview"));
+                   press(question, QMessageBox::No);
+               });
+}
+
 // A dark colour scheme in the manner of Breeze Dark.
 QPalette dark_palette()
 {
@@ -310,7 +341,7 @@ int main(int argc, char **argv)
 {
     QApplication application(argc, argv);
     if (argc < 2)
-        qFatal("usage: walkthrough OUTPUT-DIRECTORY [editing|adwaita|no-icons|dark|session]");
+        qFatal("usage: walkthrough OUTPUT-DIRECTORY [editing|adwaita|no-icons|dark|session|states]");
     output_dir = QString::fromLocal8Bit(argv[1]);
     const QString scenario = argc > 2 ? QString::fromLocal8Bit(argv[2]) : QStringLiteral("editing");
     set_look(scenario);
@@ -324,6 +355,8 @@ int main(int argc, char **argv)
     if (scenario == QLatin1String("session")) {
         find_and_edit_marks(walk);
         edit_and_reset(walk);
+    } else if (scenario == QLatin1String("states")) {
+        states_steps(walk);
     } else if (scenario == QLatin1String("editing")) {
         editing_steps(walk, QString());
         sorting_steps(walk);
