@@ -1,5 +1,6 @@
 #include "app/find_service_dialog.h"
 
+#include "catalogue/insserv_config.h"
 #include "table/service_table.h"
 
 #include <QDialogButtonBox>
@@ -54,20 +55,31 @@ void FindServiceDialog::next()
     find_button->setText(matches.isEmpty() ? tr("Find") : tr("Next"));
 }
 
+// A text that names a facility of the insserv configuration also finds the
+// services the facility stands for.
 QList<QTableWidgetItem *> FindServiceDialog::find_items(const QString &text) const
 {
+    QSet<QString> members;
+    for (const QString &facility : ServiceInfo::virtual_facility_names()) {
+        if (!text.isEmpty() && facility.indexOf(text, 0, Qt::CaseInsensitive) >= 0) {
+            QList<Service> expanded;
+            expand_facility(expanded, Service(facility));
+            for (const Service &member : qAsConst(expanded))
+                members.insert(member.name);
+        }
+    }
     // Grouped by their full case folding, which never parts two names that
     // compare equal ignoring case; the comparison itself decides within a group.
     QHash<QString, QStringList> names;
     const QList<Service> services = table->services(false);
     for (const Service &service : services) {
-        if (service.name.indexOf(text, 0, Qt::CaseInsensitive) >= 0) {
+        if (service.name.indexOf(text, 0, Qt::CaseInsensitive) >= 0 || members.contains(service.name)) {
             names[service.name.toCaseFolded()].append(service.name);
             continue;
         }
         const QStringList provided_names = service.provided_names();
         for (const QString &provided : provided_names) {
-            if (provided.indexOf(text, 0, Qt::CaseInsensitive) >= 0)
+            if (provided.indexOf(text, 0, Qt::CaseInsensitive) >= 0 || members.contains(provided))
                 names[service.name.toCaseFolded()].append(service.name);
         }
     }

@@ -36,6 +36,12 @@ HeaderFile::HeaderFile(const QString &name)
 {
 }
 
+HeaderFile::HeaderFile(const QByteArray &content)
+    : buffer(content)
+    , exhausted(true)
+{
+}
+
 HeaderFile::~HeaderFile()
 {
     if (descriptor >= 0)

@@ -11,6 +11,8 @@ class HeaderFile
 {
 public:
     explicit HeaderFile(const QString &name);
+    // The lines of a header held in memory, as if read from a file.
+    explicit HeaderFile(const QByteArray &content);
     ~HeaderFile();
     HeaderFile(const HeaderFile &) = delete;
     HeaderFile &operator=(const HeaderFile &) = delete;

@@ -28,6 +28,15 @@ ServiceInfo::ServiceInfo(const QString &name)
     read(file);
 }
 
+ServiceInfo ServiceInfo::from_content(const QString &name, const QByteArray &content)
+{
+    ServiceInfo info{QString()};
+    info.name = name;
+    HeaderFile file(content);
+    info.read(file);
+    return info;
+}
+
 void ServiceInfo::read(HeaderFile &file)
 {
     static const LinePattern start(QStringLiteral("^###\\s+BEGIN INIT INFO\\s*"));

@@ -1,15 +1,6 @@
 #include "catalogue/system_paths.h"
 
-#include "catalogue/name_filter.h"
 #include "catalogue/test_hooks.h"
-
-#include <QFile>
-
-#include <algorithm>
-#include <map>
-#include <memory>
-
-#include <dirent.h>
 
 namespace {
 
@@ -63,6 +54,12 @@ QString insserv_program()
     return located(QStringLiteral("/sbin/insserv"));
 }
 
+// Debian's own tool for disabling a service so that package upgrades keep it so.
+QString update_rc_d_program()
+{
+    return located(QStringLiteral("/usr/sbin/update-rc.d"));
+}
+
 int process_timeout()
 {
     return timeout_ms;
@@ -91,36 +88,4 @@ QList<QDir> runlevel_directories()
         result.append(QDir(runlevel_path(runlevel), QStringLiteral("[SK][0-9][0-9]*"),
                            QDir::Unsorted, QDir::Files));
     return result;
-}
-
-// Read with the system's own directory calls: QDirIterator also builds a file
-// record for every entry, which costs more than the rest of the link scan.
-QStringList runlevel_entries(const QDir &directory)
-{
-    const Qt::CaseSensitivity sensitivity =
-        directory.filter() & QDir::CaseSensitive ? Qt::CaseSensitive : Qt::CaseInsensitive;
-    // Compiled once for the life of the program, like QDir's own caches.
-    static std::map<std::pair<QString, int>, std::unique_ptr<NameFilter>> compiled;
-    QList<NameFilter *> filters;
-    for (const QString &filter : directory.nameFilters()) {
-        std::unique_ptr<NameFilter> &name_filter = compiled[{filter, int(sensitivity)}];
-        if (!name_filter)
-            name_filter = std::make_unique<NameFilter>(filter, sensitivity);
-        filters.append(name_filter.get());
-    }
-
-    QStringList names;
-    DIR *stream = ::opendir(QFile::encodeName(directory.path()).constData());
-    if (!stream)
-        return names;
-    while (const dirent *entry = ::readdir(stream)) {
-        const QString name = QFile::decodeName(entry->d_name);
-        if (name == QLatin1String(".") || name == QLatin1String(".."))
-            continue;
-        if (filters.isEmpty()
-            || std::any_of(filters.cbegin(), filters.cend(), [&name](NameFilter *filter) { return filter->accepts(name); }))
-            names.append(name);
-    }
-    ::closedir(stream);
-    return names;
 }

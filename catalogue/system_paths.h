@@ -13,6 +13,7 @@ QString insserv_config_path();
 QString insserv_config_dir_path();
 QString runlevel_path(const QString &runlevel);
 QString insserv_program();
+QString update_rc_d_program();
 
 // How long an external program may take to start, and again to finish.
 int process_timeout();
@@ -21,7 +22,3 @@ QDir init_scripts_dir();
 QDir overrides_dir();
 QStringList all_runlevels();
 QList<QDir> runlevel_directories();
-// The names in a runlevel directory that its name filter accepts, whatever they
-// are. entryList() also asks the system for the type of every entry, one call
-// per link, where a caller may need to know it for only some of them.
-QStringList runlevel_entries(const QDir &directory);

@@ -1,5 +1,8 @@
 #include "table/service_table.h"
 
+#include "app/resource.h"
+#include "catalogue/administrator_rights.h"
+#include "catalogue/runlevel_links.h"
 #include "catalogue/service_info.h"
 #include "catalogue/system_paths.h"
 #include "catalogue/utf8_text.h"
@@ -7,7 +10,6 @@
 #include "table/service_table_item.h"
 
 #include <QApplication>
-#include <QFileInfo>
 #include <QHeaderView>
 #include <QMessageBox>
 #include <QProcess>
@@ -90,6 +92,7 @@ bool ServiceTable::load()
     scan_links();
     collect_unlisted_services();
     loaded_services = load_order(start_services, kill_services, unlisted_services);
+    collect_disabled_services();
 
     QStringList labels{tr("Service"), tr("Start")};
     for (const QString &runlevel : all_runlevels())
@@ -113,9 +116,12 @@ bool ServiceTable::load()
 }
 
 // insserv run without arguments brings the links in line with the scripts; what it
-// complains about is worth showing, but the table is loaded either way.
+// complains about is worth showing, but the table is loaded either way. Without
+// administrator rights it could only fail, and the window already says why.
 void ServiceTable::run_preliminary_insserv()
 {
+    if (!has_administrator_rights())
+        return;
     QProcess insserv;
     insserv.start(QStringLiteral("insserv"), QStringList(), QIODevice::ReadOnly);
     if (!insserv.waitForStarted(process_timeout()) || !insserv.waitForFinished(process_timeout()))
@@ -147,33 +153,60 @@ bool ServiceTable::read_listing()
     return true;
 }
 
-// A link counts when it leads to a file. One such link makes its service linked,
-// so the others of the same service need not be checked: each check is a system
-// call, and a service has a link in most runlevels.
+// A link counts when it leads to a file, which takes a system call to check:
+// the larger part of the scan. So a link is checked only when it could tell
+// something not yet known of its service and runlevel: not beside a start link
+// found there, nor beside a stop link when it is one too.
 void ServiceTable::scan_links()
 {
-    for (const QDir &directory : runlevel_directories()) {
-        for (const QString &entry : runlevel_entries(directory)) {
-            const Service service(entry.mid(3));
-            if (linked_services.contains(service) || !QFileInfo(directory, entry).isFile())
+    const QStringList runlevels = all_runlevels();
+    const QList<QDir> directories = runlevel_directories();
+    for (int level = 0; level < directories.size(); ++level) {
+        const RunlevelLinks links(directories.at(level));
+        for (const QString &name : links.names()) {
+            const QChar kind = name.at(0).toUpper();
+            const Service service(name.mid(3));
+            const QChar known = link_kinds.value(service.name).value(runlevels.at(level));
+            if (known == start_mark.at(0) || known == kind || !links.leads_to_file(name))
                 continue;
-            linked_services.insert(service);
-            for (QSet<Service> *side : {&start_services, &kill_services}) {
-                auto found = side->find(service);
-                if (found == side->end() || found->linked)
-                    continue;
-                Service linked = *found;
-                linked.linked = true;
-                side->erase(found);
-                side->insert(linked);
-            }
+            link_kinds[service.name][runlevels.at(level)] = kind;
+            if (!linked_services.contains(service))
+                add_linked_service(service);
         }
+    }
+}
+
+void ServiceTable::add_linked_service(const Service &service)
+{
+    linked_services.insert(service);
+    for (QSet<Service> *side : {&start_services, &kill_services}) {
+        auto found = side->find(service);
+        if (found == side->end())
+            continue;
+        Service linked = *found;
+        linked.linked = true;
+        side->erase(found);
+        side->insert(linked);
+    }
+}
+
+// Disabled is what the links say: none at all, or none that starts a service
+// whose header starts it somewhere (Debian's update-rc.d disable turns start
+// links into stop links). A script that only stops is not disabled.
+void ServiceTable::collect_disabled_services()
+{
+    for (const Service &service : qAsConst(loaded_services)) {
+        const bool starts = !read_header(service.name).field(QStringLiteral("Default-Start")).trimmed().isEmpty();
+        const QList<QChar> kinds = link_kinds.value(service.name).values();
+        if (!linked_services.contains(service) || (starts && !kinds.contains(start_mark.at(0))))
+            disabled_services.insert(service);
     }
 }
 
 void ServiceTable::collect_unlisted_services()
 {
-    for (const QString &name : overrides_dir().entryList()) {
+    for (const QString &name : overrides_dir().entryList(QDir::Files)) {
+        overridden.insert(name);
         const Service service(name);
         if (start_services.contains(service) || kill_services.contains(service))
             continue;
@@ -234,7 +267,7 @@ QString ServiceTable::sequence_text(const Service &service, const QSet<Service> 
 
 QString ServiceTable::state_text(const Service &service, const QSet<Service> &side) const
 {
-    return linked_services.contains(service) ? sequence_text(service, side) : disabled_mark;
+    return disabled_services.contains(service) ? disabled_mark : sequence_text(service, side);
 }
 
 void ServiceTable::fill_rows()
@@ -270,8 +303,10 @@ QList<ServiceTableItem *> ServiceTable::row_cells(const Service &service, const 
     if (linked)
         kill_order = kill == kill_services.end() ? QStringLiteral("100") : padded(100 - kill->sequence, 3);
 
-    QList<ServiceTableItem *> cells{ServiceTableItem::name_cell(name_text(service)),
-                                    ServiceTableItem::state_cell(state_text(service, start_services))};
+    ServiceTableItem *name_cell = ServiceTableItem::name_cell(name_text(service));
+    if (overridden.contains(service.name))
+        mark_override(name_cell, service.name);
+    QList<ServiceTableItem *> cells{name_cell, ServiceTableItem::state_cell(state_text(service, start_services))};
     for (const QString &runlevel : runlevels) {
         QString mark;
         if (start != start_services.end() && start->runlevels.contains(runlevel))
@@ -287,6 +322,14 @@ QList<ServiceTableItem *> ServiceTable::row_cells(const Service &service, const 
     for (ServiceTableItem *cell : qAsConst(cells))
         cell->setData(ServiceNameRole, service.name);
     return cells;
+}
+
+// insserv reads an override instead of the script's header: the user should
+// see which services have one, and where it lies.
+void ServiceTable::mark_override(QTableWidgetItem *name_cell, const QString &name) const
+{
+    name_cell->setIcon(Resource::instance().icon(QStringLiteral("override")));
+    name_cell->setToolTip(tr("Override: %1").arg(overrides_dir().filePath(name)));
 }
 
 int ServiceTable::sizeHintForColumn(int column) const
@@ -305,20 +348,4 @@ void ServiceTable::selectAll()
         return;
     clearSelection();
     selectColumn(0);
-}
-
-void ServiceTable::filter_items(int column)
-{
-    const Qt::SortOrder order = horizontalHeader()->sortIndicatorOrder();
-    clearSelection();
-    for (int row = 0; row < rowCount(); ++row) {
-        const QTableWidgetItem *cell = item(row, column);
-        if (!cell || cell->data(KindRole).toInt() != RunlevelCell) {
-            showRow(row);
-            continue;
-        }
-        const QString mark = cell->data(MarkRole).toString();
-        const QString &hidden_mark = order == Qt::AscendingOrder ? kill_mark : start_mark;
-        setRowHidden(row, mark.isEmpty() || cell->text() == disabled_mark || mark == hidden_mark);
-    }
 }

@@ -1,6 +1,8 @@
 #pragma once
 
-#include "catalogue/service.h"
+#include "apply/apply_plan.h"
+#include "apply/process_runner.h"
+#include "catalogue/change_map.h"
 #include "catalogue/service_info.h"
 
 #include <QHash>
@@ -14,9 +16,6 @@
 
 class ServiceItemDelegate;
 class ServiceTableItem;
-
-// Pending changes: (service, runlevel) or (service, "") for the service's state.
-using ChangeMap = QMap<QPair<Service, QString>, QString>;
 
 // The runlevel matrix: one row per service, columns for its name, its start
 // state, the eight runlevels and its kill state. A table is loaded once and
@@ -45,6 +44,19 @@ public:
     // name the load did not read). Later edits on disk show only in a new table.
     ServiceInfo loaded_header(const QString &name) const;
     int sizeHintForColumn(int column) const override;
+
+    // What applying the pending changes, or resetting the selected services,
+    // will do; run_plan carries a plan out and shows its result or error.
+    ApplyPlan changes_plan() const;
+    ApplyPlan reset_plan() const;
+    bool run_plan(const ApplyPlan &plan, const QString &result, QWidget *result_parent);
+
+    int pending_changes() const { return changes.size(); }
+    QStringList disabled_backbone_services() const;
+    // Makes the service's cell in that column current and scrolls to it.
+    void select_service(const QString &name, int column);
+    QString filter_description() const;
+    void show_all_rows();
 
     static const QString enabled_mark;
     static const QString disabled_mark;
@@ -82,10 +94,13 @@ protected:
     void run_preliminary_insserv();
     bool read_listing();
     void scan_links();
+    void add_linked_service(const Service &service);
     void collect_unlisted_services();
     const ServiceInfo &read_header(const QString &name);
+    void collect_disabled_services();
     void fill_rows();
     QList<ServiceTableItem *> row_cells(const Service &service, const QStringList &runlevels) const;
+    void mark_override(QTableWidgetItem *name_cell, const QString &name) const;
     QString name_text(const Service &service) const;
     QString state_text(const Service &service, const QSet<Service> &side) const;
 
@@ -102,6 +117,7 @@ protected:
     void run_insserv(const Service &service, const QString &level, const QString &value, bool force,
                      bool dryrun);
     void run_changes(const ChangeMap &work, bool force, bool dryrun);
+    SystemFacts system_facts() const;
 
     bool state_cell_selected = false;
     bool enabled_state_selected = false;
@@ -121,9 +137,17 @@ protected:
     QList<Service> loaded_services;
     // Each header read during the load, read only once however often it is needed.
     QHash<QString, ServiceInfo> headers;
+    // Services whose header starts them but that have no start link (or no
+    // link at all): what Debian's "update-rc.d NAME disable" leaves.
+    QSet<Service> disabled_services;
+    // Per service, the kind of its link in each runlevel: 'S' or 'K'.
+    QHash<QString, QHash<QString, QChar>> link_kinds;
+    QSet<QString> overridden; // services with a file in the overrides directory
     ChangeMap changes;
     ChangeMap loaded_values;
     QList<QTableWidgetItem *> highlighted_items;
+    ProcessRunner process_runner = run_process;
+    int filtered_column = 0;
 
 private:
     std::unique_ptr<ServiceItemDelegate> delegate;

@@ -2,21 +2,18 @@
 
 #include "catalogue/insserv_config.h"
 #include "catalogue/service_info.h"
+#include "table/colour_contrast.h"
 
 #include <QBrush>
 #include <QSet>
 
 namespace {
 
+// Green, red and coral as hues; each is made dark or light enough to read on the
+// table's base colour, whatever the colour scheme.
 const QColor optional_colour(40, 250, 40, 255);
 const QColor disabled_colour(250, 0, 0, 255);
 const QColor enabled_colour(250, 127, 80, 255);
-const QColor reset_colour(0, 0, 0, 255);
-
-QBrush brush(const QColor &colour)
-{
-    return QBrush(colour, Qt::SolidPattern);
-}
 
 } // namespace
 
@@ -30,10 +27,12 @@ void ServiceTable::highlight_services_dependencies(bool on)
         for (QTableWidgetItem *cell : selectedItems())
             highlight_service_dependencies(cell);
     }
+    // Back to the palette's text colour: a fixed black would vanish on the base
+    // of a dark colour scheme.
     const QSet<QTableWidgetItem *> kept(highlighted_items.cbegin(), highlighted_items.cend());
     for (QTableWidgetItem *cell : previous) {
         if (!kept.contains(cell))
-            cell->setData(Qt::ForegroundRole, brush(reset_colour));
+            cell->setData(Qt::ForegroundRole, QVariant());
     }
 }
 
@@ -64,7 +63,8 @@ void ServiceTable::highlight_service_dependencies(QTableWidgetItem *item)
             colour = optional_colour;
         else if (states.first->text() == disabled_mark && states.second->text() == disabled_mark)
             colour = disabled_colour;
-        cell->setData(Qt::ForegroundRole, brush(colour));
+        colour = with_contrast(colour, palette().color(QPalette::Base));
+        cell->setData(Qt::ForegroundRole, QBrush(colour, Qt::SolidPattern));
     }
 }
 

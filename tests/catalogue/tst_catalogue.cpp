@@ -1,4 +1,5 @@
 #include "catalogue/insserv_config.h"
+#include "catalogue/runlevel_links.h"
 #include "catalogue/system_paths.h"
 #include "tests/support/test_root.h"
 
@@ -96,9 +97,11 @@ void TestCatalogue::listing_lines_and_link_directories()
     QCOMPARE(links, QStringList({"K01cron", "S20cron"}));
     // Every name the filter takes, ignoring case, whatever it points to.
     root.add_link("2", "s40cron");
-    QStringList entries = runlevel_entries(directories.at(2));
-    entries.sort();
-    QCOMPARE(entries, QStringList({"K01cron", "S20cron", "S30gone", "s40cron"}));
+    const RunlevelLinks entries(directories.at(2));
+    QStringList names = entries.names();
+    names.sort();
+    QCOMPARE(names, QStringList({"K01cron", "S20cron", "S30gone", "s40cron"}));
+    QVERIFY(entries.leads_to_file("s40cron") && !entries.leads_to_file("S30gone"));
 }
 
 void TestCatalogue::headers_parse_data()

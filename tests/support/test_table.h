@@ -11,6 +11,7 @@ public:
     using ServiceTable::highlighted_items;
     using ServiceTable::loaded_values;
     using ServiceTable::run_insserv;
+    using ServiceTable::system_facts;
 
     // The row of a service, wherever sorting has put it.
     int row_of(const QString &name) const
