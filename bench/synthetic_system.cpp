@@ -271,11 +271,6 @@ QStringList SyntheticSystem::names() const
     return result;
 }
 
-QString SyntheticSystem::fake_calls_path() const
-{
-    return root + "/bench-insserv/calls";
-}
-
 void SyntheticSystem::write_program(const QString &relative, const QByteArray &text) const
 {
     if (root.contains('\''))

@@ -18,12 +18,11 @@ public:
     void restore_overrides() const;
 
     // "/sbin/insserv" and "insserv" on PATH become the given instant fake, which
-    // prints the generated listing for "-s" and logs every other command line.
+    // prints the generated listing for "-s" and succeeds at anything else.
     void install_fake_insserv(const QString &program) const;
     // The same two programs become the real insserv, every path of it confined to
     // the root (-p, -o, -c and -i).
     void install_real_insserv() const;
-    QString fake_calls_path() const;
 
     QString root_path() const { return root; }
     QString override_path(const QString &name) const;

@@ -1,5 +1,6 @@
 #pragma once
 
+#include "apply/process_runner.h"
 #include "bench/synthetic_system.h"
 
 #include <QStringList>
@@ -30,7 +31,7 @@ private:
     void measure_header_click(ServiceTable *table);
     void measure_find(ServiceTable *table);
     void measure_apply();
-    void apply_once(Timings &timings, int &insserv_runs) const;
+    void apply_once(Timings &timings, const ProcessRunner &runner) const;
 
     int size;
     QStringList only;

@@ -1,7 +1,7 @@
 #include "catalogue/service_info.h"
 
 #include "catalogue/header_file.h"
-#include "catalogue/line_pattern.h"
+#include "catalogue/header_line.h"
 #include "catalogue/lsb_header.h"
 #include "catalogue/utf8_text.h"
 
@@ -39,33 +39,21 @@ ServiceInfo ServiceInfo::from_content(const QString &name, const QByteArray &con
 
 void ServiceInfo::read(HeaderFile &file)
 {
-    static const LinePattern start(QStringLiteral("^###\\s+BEGIN INIT INFO\\s*"));
-    static const LinePattern end(QStringLiteral("^###\\s+END INIT INFO\\s*"));
-    static const LinePattern field_line(QStringLiteral("^#\\s+([^:]+)(?::\\s*)(.*)$"));
-    static const LinePattern continuation(QStringLiteral("^#(.*)$"));
-
     bool inside = false;
     QByteArray bytes;
+    QString name, value;
     while (file.read_line(bytes)) {
         const QString line = utf8_up_to_nul(bytes);
-        // Both markers begin with "###": most lines need not be matched against them.
-        const bool marker = line.startsWith(QLatin1String("###"));
         if (!inside) {
-            inside = marker && start.match(line).hasMatch();
-            continue;
-        }
-        if (marker && end.match(line).hasMatch()) {
+            inside = is_marker_line(line, QLatin1String("BEGIN INIT INFO"));
+        } else if (is_marker_line(line, QLatin1String("END INIT INFO"))) {
             valid = true;
             return;
+        } else if (split_field_line(line, name, value)) {
+            add_field_line(name, value);
+        } else if (split_comment_line(line, value)) {
+            add_continuation_line(value);
         }
-        const QRegularExpressionMatch field = field_line.match(line);
-        if (field.hasMatch()) {
-            add_field_line(field.captured(1), field.captured(2).trimmed());
-            continue;
-        }
-        const QRegularExpressionMatch comment = continuation.match(line);
-        if (comment.hasMatch())
-            add_continuation_line(comment.captured(1).trimmed());
     }
 }
 

@@ -162,16 +162,20 @@ void ServiceTable::scan_links()
     const QStringList runlevels = all_runlevels();
     const QList<QDir> directories = runlevel_directories();
     for (int level = 0; level < directories.size(); ++level) {
+        const QString &runlevel = runlevels.at(level);
         const RunlevelLinks links(directories.at(level));
         for (const QString &name : links.names()) {
             const QChar kind = name.at(0).toUpper();
             const Service service(name.mid(3));
-            const QChar known = link_kinds.value(service.name).value(runlevels.at(level));
+            auto kinds = link_kinds.find(service.name);
+            const QChar known = kinds == link_kinds.end() ? QChar() : kinds->value(runlevel);
             if (known == start_mark.at(0) || known == kind || !links.leads_to_file(name))
                 continue;
-            link_kinds[service.name][runlevels.at(level)] = kind;
-            if (!linked_services.contains(service))
+            if (kinds == link_kinds.end()) {
+                kinds = link_kinds.insert(service.name, {});
                 add_linked_service(service);
+            }
+            kinds->insert(runlevel, kind);
         }
     }
 }
