@@ -124,6 +124,9 @@ void TestCatalogue::headers_parse_data()
                       "# Required-Start: z\n#  more\n### END INIT INFO\n")
         << "valid|~=early;Provides =x;B=first;~=;see also=y;Required-Start=z;~=more|"
            "Provides =x;B=first\n;see also=y\nmore|Required-Start[z]";
+    QTest::newRow("only blanks before the colon, no blank after the hash")
+        << QByteArray("### BEGIN INIT INFO\n#  : blank name\n#: none\n### END INIT INFO\n")
+        << "valid| =blank name;~=: none| =blank name\n: none|";
     QTest::newRow("dependency values")
         << QByteArray("### BEGIN INIT INFO\n# Required-Start:\n# Should-Start: $network  +$time\n"
                       "# required-start: lower\n### END INIT INFO\n")
