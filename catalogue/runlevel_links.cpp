@@ -5,6 +5,7 @@
 #include <QFile>
 
 #include <algorithm>
+#include <cstring>
 #include <map>
 #include <memory>
 
@@ -42,12 +43,12 @@ RunlevelLinks::RunlevelLinks(const QDir &directory)
         return;
     const QList<NameFilter *> filters = name_filters(directory);
     while (const dirent *entry = ::readdir(stream)) {
-        const QString name = QFile::decodeName(entry->d_name);
-        if (name == QLatin1String(".") || name == QLatin1String(".."))
+        const char *name = entry->d_name;
+        if (std::strcmp(name, ".") == 0 || std::strcmp(name, "..") == 0)
             continue;
         if (filters.isEmpty()
-            || std::any_of(filters.cbegin(), filters.cend(), [&name](NameFilter *filter) { return filter->accepts(name); }))
-            entry_names.append(name);
+            || std::any_of(filters.cbegin(), filters.cend(), [name](NameFilter *filter) { return filter->accepts(name); }))
+            entry_names.append(QFile::decodeName(name));
     }
     ::closedir(stream);
 }
