@@ -25,9 +25,14 @@ const QString ServiceTable::kill_mark = QStringLiteral("K");
 
 namespace {
 
+// Formatting through QString::arg costs more than the rest of a cell; a table
+// formats some ten numbers a row.
 QString padded(int number, int width)
 {
-    return QStringLiteral("%1").arg(number, width, 10, QLatin1Char('0'));
+    if (number < 0)
+        return QStringLiteral("%1").arg(number, width, 10, QLatin1Char('0'));
+    const QString digits = QString::number(number);
+    return digits.size() < width ? QString(width - digits.size(), QLatin1Char('0')) + digits : digits;
 }
 
 QList<Service> sorted(QList<Service> list)
@@ -311,6 +316,7 @@ QList<ServiceTableItem *> ServiceTable::row_cells(const Service &service, const 
     if (overridden.contains(service.name))
         mark_override(name_cell, service.name);
     QList<ServiceTableItem *> cells{name_cell, ServiceTableItem::state_cell(state_text(service, start_services))};
+    const QString start_text = start == start_services.end() ? QString() : padded(start->sequence, 2);
     for (const QString &runlevel : runlevels) {
         QString mark;
         if (start != start_services.end() && start->runlevels.contains(runlevel))
@@ -319,7 +325,7 @@ QList<ServiceTableItem *> ServiceTable::row_cells(const Service &service, const 
             mark = kill_mark;
         QString text = disabled_mark;
         if (linked)
-            text = mark == start_mark ? padded(start->sequence, 2) : QStringLiteral("100");
+            text = mark == start_mark ? start_text : QStringLiteral("100");
         cells.append(ServiceTableItem::runlevel_cell(text, mark, runlevel, kill_order));
     }
     cells.append(ServiceTableItem::state_cell(state_text(service, kill_services)));

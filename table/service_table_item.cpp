@@ -4,19 +4,6 @@
 
 #include <QHeaderView>
 
-namespace {
-
-ServiceTableItem *cell(ServiceTable::CellKind kind, const QString &text)
-{
-    auto *item = new ServiceTableItem;
-    item->setFlags(Qt::ItemIsSelectable | Qt::ItemIsEnabled);
-    item->setText(text);
-    item->setData(ServiceTable::KindRole, int(kind));
-    return item;
-}
-
-} // namespace
-
 ServiceTableItem::ServiceTableItem()
     : QTableWidgetItem(QTableWidgetItem::Type)
 {
@@ -74,10 +61,15 @@ void ServiceTableItem::setData(int role, const QVariant &value)
     }
     if (stored->isValid() == value.isValid() && *stored == value)
         return;
-    *stored = value;
-    update_keys(role);
+    store(stored, role, value);
     if (tableWidget())
         QTableWidgetItem::setData(role, value);
+}
+
+void ServiceTableItem::store(QVariant *slot, int role, const QVariant &value)
+{
+    *slot = value;
+    update_keys(role);
 }
 
 void ServiceTableItem::update_keys(int role)
@@ -126,6 +118,16 @@ ServiceTableItem::SortKey ServiceTableItem::sort_key(const QString &text)
     return {0, digits ? value : text.toInt(nullptr, 10)};
 }
 
+// A new cell is not in a table yet: its roles go straight to its members.
+ServiceTableItem *ServiceTableItem::cell(int kind, const QString &text)
+{
+    auto *item = new ServiceTableItem;
+    item->setFlags(Qt::ItemIsSelectable | Qt::ItemIsEnabled);
+    item->store(&item->display, Qt::DisplayRole, text);
+    item->store(&item->kind, ServiceTable::KindRole, kind);
+    return item;
+}
+
 ServiceTableItem *ServiceTableItem::name_cell(const QString &text)
 {
     return cell(ServiceTable::NameCell, text);
@@ -134,7 +136,7 @@ ServiceTableItem *ServiceTableItem::name_cell(const QString &text)
 ServiceTableItem *ServiceTableItem::state_cell(const QString &text)
 {
     ServiceTableItem *item = cell(ServiceTable::StateCell, text);
-    item->setData(Qt::TextAlignmentRole, int(Qt::AlignCenter));
+    item->store(&item->alignment, Qt::TextAlignmentRole, int(Qt::AlignCenter));
     return item;
 }
 
@@ -142,8 +144,8 @@ ServiceTableItem *ServiceTableItem::runlevel_cell(const QString &text, const QSt
                                                   const QString &kill_order)
 {
     ServiceTableItem *item = cell(ServiceTable::RunlevelCell, text);
-    item->setData(ServiceTable::MarkRole, mark);
-    item->setData(ServiceTable::RunlevelRole, runlevel);
-    item->setData(ServiceTable::KillOrderRole, kill_order);
+    item->store(&item->mark, ServiceTable::MarkRole, mark);
+    item->store(&item->runlevel, ServiceTable::RunlevelRole, runlevel);
+    item->store(&item->kill_order, ServiceTable::KillOrderRole, kill_order);
     return item;
 }

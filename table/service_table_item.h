@@ -35,8 +35,10 @@ private:
     using SortKey = std::pair<int, int>;
     static SortKey sort_key(const QString &text);
 
+    static ServiceTableItem *cell(int kind, const QString &text);
     QVariant *member(int role);
     const QVariant *member(int role) const;
+    void store(QVariant *slot, int role, const QVariant &value);
     void update_keys(int role);
 
     QVariant display;
