@@ -284,10 +284,6 @@ void ServiceTable::fill_rows()
     const QStringList runlevels = all_runlevels();
     setRowCount(loaded_services.size());
     verticalHeader()->setVisible(false);
-    // A header that may paint works out the position of every row each time one
-    // is hidden or shown, which makes filtering quadratic in the rows; this one is
-    // never shown, so it need not.
-    verticalHeader()->setUpdatesEnabled(false);
     {
         // Each placed cell would be reported on its own, eleven reports a row;
         // the sort that follows the filling makes the view take in all of it.
