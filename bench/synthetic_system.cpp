@@ -104,13 +104,14 @@ void SyntheticSystem::add_base_scripts()
 
 // Most services start in 2 to 5 after the usual facilities and up to three
 // earlier services; every 50th only stops at shutdown, every 40th has no links,
-// every 60th has an override that stops it in runlevel 5, and the last two are
-// not executable and exist only through their overrides.
+// every 45th has stop links where it would start, every 60th has an override
+// that stops it in runlevel 5, and the last two are not executable and exist
+// only through their overrides.
 void SyntheticSystem::add_generated_scripts(int count)
 {
     std::mt19937 random(17);
     // Only services that start in all of 2 to 5 can be needed by others: insserv
-    // refuses a service that needs one missing in any of its runlevels.
+    // refuses a service that needs one missing (or disabled) in its runlevels.
     QList<int> candidates;
     for (int i = 0; i < count; ++i) {
         Script script;
@@ -119,6 +120,7 @@ void SyntheticSystem::add_generated_scripts(int count)
         if (i % 20 == 7)
             script.alias = script.name + QStringLiteral("-compat");
         script.linked = i % 40 != 39;
+        script.disabled_by_stop_links = i % 45 == 22;
         script.overridden = i % 60 == 30;
         if (i % 50 == 49) {
             script.required = QStringList{"$remote_fs"};
@@ -146,7 +148,7 @@ void SyntheticSystem::add_generated_scripts(int count)
         if (i >= count - 2 && count > 10) {
             script.executable = script.linked = false;
             script.overridden = true;
-        } else if (script.start_levels == normal_start) {
+        } else if (script.start_levels == normal_start && !script.disabled_by_stop_links) {
             candidates.append(scripts.size());
         }
         scripts.append(script);
@@ -221,8 +223,12 @@ void SyntheticSystem::write_links(const Script &script) const
         const QString name = QStringLiteral("%1%2%3").arg(kind).arg(sequence, 2, 10, QChar('0')).arg(script.name);
         QFile::link("../init.d/" + script.name, QStringLiteral("%1/etc/rc%2.d/%3").arg(root, runlevel, name));
     };
-    for (const QString &runlevel : script.start_levels)
-        link(runlevel, "S", start_sequence(script));
+    for (const QString &runlevel : script.start_levels) {
+        if (script.disabled_by_stop_links)
+            link(runlevel, "K", kill_sequence(script));
+        else
+            link(runlevel, "S", start_sequence(script));
+    }
     for (const QString &runlevel : script.stop_levels)
         link(runlevel, "K", kill_sequence(script));
 }

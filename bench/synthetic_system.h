@@ -7,7 +7,8 @@
 // A generated boot configuration of a given number of services under a root
 // directory: init scripts with realistic LSB headers, the insserv configuration
 // with the usual virtual facilities, links in the runlevel directories for most
-// services, a few overrides, and the listing insserv would print for it.
+// services (a few disabled the Debian way, with stop links only), a few
+// overrides, and the listing insserv would print for it.
 class SyntheticSystem
 {
 public:
@@ -38,6 +39,7 @@ private:
         QStringList start_levels;
         QStringList stop_levels;
         bool linked = true;
+        bool disabled_by_stop_links = false; // as "update-rc.d NAME disable" leaves it
         bool executable = true;
         bool overridden = false;
         int level = 1;
