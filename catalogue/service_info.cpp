@@ -23,6 +23,13 @@ QString header_source(const QString &name)
     return QString();
 }
 
+// Without a colon the field pattern cannot match, but finding that out takes it
+// time quadratic in the blanks of a long line: minutes for a megabyte.
+bool may_be_field(const QString &line)
+{
+    return line.contains(QLatin1Char(':'));
+}
+
 QList<LSBDependency> parse_dependencies(const QString &keyword, const QString &value)
 {
     QList<LSBDependency> result;
@@ -38,7 +45,8 @@ QList<LSBDependency> parse_dependencies(const QString &keyword, const QString &v
 ServiceInfo::ServiceInfo(const QString &name)
     : name(name)
 {
-    if (name.isNull())
+    // A name that is not a file name would read a file outside the two directories.
+    if (!is_plain_file_name(name))
         return;
     const QString path = header_source(name);
     if (path.isEmpty())
@@ -69,7 +77,7 @@ void ServiceInfo::read(QIODevice &file)
         } else if (end.match(line)) {
             valid = true;
             return;
-        } else if (field_line.match(line)) {
+        } else if (may_be_field(line) && field_line.match(line)) {
             add_field_line(field_line.cap(1), field_line.cap(2).trimmed());
         } else if (continuation.match(line)) {
             add_continuation_line(continuation.cap(1).trimmed());

@@ -76,6 +76,7 @@ protected:
     // Loading
     void run_preliminary_insserv();
     bool read_listing();
+    void report_refused_lines(const QStringList &lines);
     void scan_links();
     void collect_unlisted_services();
     void fill_rows();

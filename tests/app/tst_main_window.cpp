@@ -35,7 +35,8 @@ private slots:
     void closing_asks_about_pending_changes();
 
 private:
-    TestTable *table() const { return static_cast<TestTable *>(window->findChild<ServiceTable *>()); }
+    ServiceTable *table() const { return window->findChild<ServiceTable *>(); }
+    TableCells table_cells() const { return TableCells(*table()); }
     QAction *action(const QString &text) const;
     void select(const QStringList &cells);
 
@@ -85,7 +86,7 @@ void TestMainWindow::select(const QStringList &cells)
     for (const QString &cell : cells) {
         const QString name = cell.section(':', 0, 0), where = cell.section(':', 1);
         const int column = where == "name" ? 0 : where == "start" ? 1 : TestTable::column_of(where);
-        table()->setCurrentItem(table()->cell(name, column), QItemSelectionModel::Select);
+        table()->setCurrentItem(table_cells().cell(name, column), QItemSelectionModel::Select);
     }
 }
 
@@ -110,14 +111,14 @@ void TestMainWindow::selections_enable_actions()
     QFETCH(bool, pending);
     QFETCH(QString, enabled);
     if (pending)
-        table()->toggle_item(table()->level_cell("idle", "3"));
+        table()->toggle_item(table_cells().level_cell("idle", "3"));
     select(cells);
     QString actual;
     for (int i = 0; i < selection_actions.size(); ++i)
         actual += action(selection_actions.at(i))->isEnabled() ? (enabled.at(i) == '.' ? '?' : enabled.at(i)) : '.';
     QCOMPARE(actual, enabled);
     QCOMPARE(action("&Apply all changes")->isEnabled(), pending);
-    const QColor colour = table()->cell("ssh", 0)->data(Qt::ForegroundRole).value<QBrush>().color();
+    const QColor colour = table_cells().cell("ssh", 0)->data(Qt::ForegroundRole).value<QBrush>().color();
     QTEST(colour == QColor(250, 127, 80), "highlighted");
 }
 
@@ -131,9 +132,9 @@ void TestMainWindow::keys_reach_the_enabled_action()
         select({step.first});
         QTest::keySequence(window.get(), step.second);
     }
-    QCOMPARE(table()->summary("cron").section('|', 1, 1), QStringLiteral("S-SS---K"));
-    QCOMPARE(table()->cell("ssh", 1)->text(), QStringLiteral("off"));
-    QCOMPARE(table()->summary("mount").section('|', 1, 1), QStringLiteral("S-S-----"));
+    QCOMPARE(table_cells().summary("cron").section('|', 1, 1), QStringLiteral("S-SS---K"));
+    QCOMPARE(table_cells().cell("ssh", 1)->text(), QStringLiteral("off"));
+    QCOMPARE(table_cells().summary("mount").section('|', 1, 1), QStringLiteral("S-S-----"));
     QCOMPARE(action("&Toggle cell")->associatedWidgets(), QList<QWidget *>{window.get()});
 }
 
@@ -193,7 +194,7 @@ void TestMainWindow::closing_asks_about_pending_changes()
     QFETCH(bool, pending);
     QFETCH(QList<int>, answers);
     if (pending)
-        table()->toggle_item(table()->cell("idle", 1));
+        table()->toggle_item(table_cells().cell("idle", 1));
     root->insserv().clear_calls();
     const QRect moved(30, 40, 500, 300);
     window->setGeometry(moved);

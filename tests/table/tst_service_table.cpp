@@ -39,9 +39,15 @@ void TestServiceTable::rows_come_from_listing_links_and_overrides()
     root.add_link("0", "K05killonly");
     root.add_link("3", "S01linkedonly");
     root.insserv().set_listing({"S:20:2 3 4 5:cron", "K:01:0 1 6:cron", "S:20:2:nolinks", "K:01:0:nolinks",
-                                "K:05:0:killonly", "S:02:S:networking", "short:line"});
+                                "K:05:0:killonly", "S:02:S:networking", "", "short:line", "S:100:2:big",
+                                "S:x:2:nan", "S:01:2:/", "S:01:2:..", "S:01:2:", "S:01:2:" + QString(300, 'n')});
+    ModalWatcher watcher;
+    watcher.expect_message(QMessageBox::Ok);
     TestTable table;
     QVERIFY(table.load());
+    QCOMPARE(watcher.texts.value(0).split('\n').mid(1), QStringList({"short:line", "S:100:2:big", "S:x:2:nan",
+                                                      "S:01:2:/", "S:01:2:..", "S:01:2:",
+                                                      "S:01:2:" + QString(93, 'n') + QChar(0x2026)}));
     QCOMPARE(table.visible_names(), QStringList({"cron", "killonly", "linkedonly", "networking", "nolinks", "quiet"}));
     QCOMPARE(table.summary("cron"), "cron 20 100 100 20 20 20 20 100 100 01|-KSSSSKK|099 099 099 099 099 099 099 099");
     QCOMPARE(table.summary("nolinks"), "nolinks off off off off off off off off off off|--S----K|");
