@@ -1,4 +1,5 @@
 #include "apply/override_writer.h"
+#include "catalogue/service_info.h"
 #include "catalogue/system_paths.h"
 #include "catalogue/test_hooks.h"
 #include "tests/support/modal_watcher.h"
@@ -110,6 +111,8 @@ private slots:
     void apply_and_reset_data();
     void apply_and_reset();
     void real_insserv_makes_the_links();
+    void headers_read_back_unchanged_data();
+    void headers_read_back_unchanged();
 };
 
 void TestApply::override_format_data()
@@ -318,6 +321,25 @@ void TestApply::real_insserv_makes_the_links()
     QCOMPARE(answered([&] { after.reset_services_defaults(); }), QStringList{"Result: Reset is completed"});
     QVERIFY(QDir(root.path(overrides)).isEmpty());
     QCOMPARE(links(root, "cron"), QStringLiteral(".KSSSSKK"));
+}
+
+// A header written back as an override with no change reads back the same.
+void TestApply::headers_read_back_unchanged_data()
+{
+    QTest::addColumn<QByteArray>("header");
+    QTest::newRow("comments with a colon") << QByteArray("# Description: runs\n#see: x\n#\xe0\xac\x97ould-Stop: y\n");
+    QTest::newRow("blank names, empty values") << QByteArray("#  : x\n# Provides : y\n# Should-Stop:\n#\n# : z\n");
+}
+
+void TestApply::headers_read_back_unchanged()
+{
+    QFETCH(QByteArray, header);
+    TestRoot root;
+    root.write_file("etc/init.d/svc", "### BEGIN INIT INFO\n" + header + "### END INIT INFO\n");
+    const ServiceInfo before("svc");
+    QVERIFY(write_override(Service("svc"), QVariant(), nullptr, nullptr, nullptr));
+    const ServiceInfo after("svc");
+    QVERIFY(after.lines == before.lines && after.fields == before.fields);
 }
 
 QTEST_MAIN(TestApply)
