@@ -3,6 +3,7 @@
 #include "tests/support/test_root.h"
 #include "tests/support/test_table.h"
 
+#include <QElapsedTimer>
 #include <QHeaderView>
 #include <QMetaMethod>
 #include <QSignalSpy>
@@ -20,6 +21,7 @@ private slots:
     void failing_listing_leaves_an_empty_table();
     void slow_listing_is_read_to_its_end();
     void preliminary_errors_are_shown();
+    void broken_headers_still_give_rows();
 };
 
 void TestServiceTable::rows_come_from_listing_links_and_overrides()
@@ -156,6 +158,30 @@ void TestServiceTable::preliminary_errors_are_shown()
     TestTable quiet;
     QVERIFY(quiet.load());
     QVERIFY(watcher.unexpected.isEmpty());
+}
+
+// Whatever a listed service's header holds, its row is there, and soon.
+void TestServiceTable::broken_headers_still_give_rows()
+{
+    TestRoot root;
+    root.write_file("etc/init.d/noend", "### BEGIN INIT INFO\n# Provides: other\n");
+    root.write_file("etc/init.d/binary", QByteArray(100000, '\xff') + "\n### BEGIN INIT INFO\n# Provides: b"
+                                             + QByteArray(1, '\0') + "in\n### END INIT INFO\n");
+    root.write_file("etc/init.d/long", "### BEGIN INIT INFO\n#" + QByteArray(300000, ' ') + "x\n# Provides: long\n"
+                                       "### END INIT INFO\n");
+    root.add_script("many", {"Provides: many" + QString(" alias").repeated(3000),
+                             "Required-Start:" + QString(" $x").repeated(3000)});
+    root.insserv().set_listing({"S:01:2:noend", "S:02:2:binary", "S:03:2:long", "S:04:2:many"});
+    QElapsedTimer timer;
+    timer.start();
+    TestTable table;
+    QVERIFY(table.load());
+    table.setCurrentItem(table.cell("many", 0));
+    table.highlight_services_dependencies(true);
+    QVERIFY2(timer.elapsed() < 5000 * VORN_TIME_SCALE, qPrintable(QString::number(timer.elapsed())));
+    QCOMPARE(table.cell("noend", 0)->text() + table.cell("binary", 0)->text() + table.cell("long", 0)->text(),
+             "noendbinary: blong");
+    QVERIFY(table.cell("many", 0)->text().startsWith("many: many, alias, alias"));
 }
 
 QTEST_MAIN(TestServiceTable)
