@@ -136,10 +136,6 @@ void TestCatalogue::headers_parse_data()
     QTest::newRow("binary") << QByteArray(70000, '\x9c') << "invalid|||";
     QTest::newRow("a long comment without colon")
         << "### BEGIN INIT INFO\n#" + QByteArray(300000, ' ') + "x\n### END INIT INFO\n" << "valid|~=x||";
-    QTest::newRow("thousands of dependencies")
-        << "### BEGIN INIT INFO\n# Should-Stop:" + QByteArray(" $x").repeated(5000) + "\n### END INIT INFO\n"
-        << "valid|Should-Stop=" + QString("$x ").repeated(5000).chopped(1) + "||Should-Stop["
-               + QString("$x,").repeated(5000).chopped(1) + ']';
     QTest::newRow("megabytes of shell") << QByteArray("# no header here\n").repeated(400000) << "invalid|||";
 }
 

@@ -1,7 +1,6 @@
 #include <instance_directory.h>
 
 #include <QDir>
-#include <QDirIterator>
 #include <QProcess>
 #include <QTemporaryDir>
 #include <QTest>
@@ -11,38 +10,25 @@
 
 namespace {
 
-const uid_t other_user = 4343;
-
-// The files the instances left under places, wherever the user's directory lies.
-QStringList files_under(const QString &places)
+// The user's own directory among places, where the instances keep lock and socket.
+QDir instance_directory(const QString &places)
 {
-    QStringList names;
-    QDirIterator it(places, QDir::AllEntries | QDir::System | QDir::Hidden | QDir::NoDotAndDotDot,
-                    QDirIterator::Subdirectories);
-    while (it.hasNext()) {
-        const QFileInfo entry(it.next());
-        if (!entry.isDir())
-            names.append(entry.fileName());
-    }
-    return names;
+    const uid_t user = ::geteuid();
+    return QDir(places).filePath(user == 0 ? QString("qtsingleapp") : QString("qtsingleapp-%1").arg(user));
 }
 
-// Stands at path what kind says: a directory of user's ("own"), of another
-// user's ("foreign"), one open to others ("open"), a link to one of user's
-// ("link") or a plain file ("file").
+// Puts at path a directory of user's ("own"), of another user's ("foreign"), one
+// open to others ("open"), or a link to one of user's ("link").
 void prepare(const QString &path, const QString &kind, uid_t user)
 {
     const QByteArray name = QFile::encodeName(path);
+    const mode_t mode = kind == "open" ? 0755 : 0700;
     if (kind == "link") {
         prepare(path + ".real", "own", user);
         QVERIFY(QFile::link(path + ".real", path));
-    } else if (kind == "file") {
-        QFile file(path);
-        QVERIFY(file.open(QIODevice::WriteOnly));
     } else if (!kind.isEmpty()) {
-        QCOMPARE(::mkdir(name.constData(), kind == "open" ? 0755 : 0700), 0);
-        QCOMPARE(::chmod(name.constData(), kind == "open" ? 0755 : 0700), 0);
-        QCOMPARE(::chown(name.constData(), kind == "foreign" ? other_user : user, 0), 0);
+        QVERIFY(::mkdir(name, mode) == 0 && ::chmod(name, mode) == 0
+                && ::chown(name, kind == "foreign" ? 4343 : user, 0) == 0);
     }
 }
 
@@ -83,14 +69,15 @@ private slots:
         QTRY_COMPARE_WITH_TIMEOUT(outcome(killed), QStringList{"ready"}, 10000);
         killed->kill();
         QVERIFY(killed->waitForFinished());
-        QCOMPARE(files_under(places.path()).filter(".lock").size(), 1);
+        QCOMPARE(instance_directory(places.path()).entryList({"*.lock"}).size(), 1);
 
         QProcess *first = start_instance(places.path());
         QTRY_COMPARE_WITH_TIMEOUT(outcome(first), QStringList{"ready"}, 10000);
         QProcess *second = start_instance(places.path());
         QTRY_COMPARE_WITH_TIMEOUT(outcome(second), QStringList({"sent", "exit 1"}), 10000);
         QTRY_COMPARE(outcome(first), QStringList({"ready", "message raise", "activated", "exit 0"}));
-        QCOMPARE(files_under(places.path()), QStringList());
+        QCOMPARE(instance_directory(places.path()).entryList(QDir::AllEntries | QDir::System | QDir::NoDotAndDotDot),
+                 QStringList());
     }
     // Only a first instance reports "ready", only a second "sent". A raise that comes before the
     // first instance's windows settled may make it report "activated" twice.
@@ -118,16 +105,12 @@ void TestSingleApplication::lock_directory_is_private_data()
     QTest::addColumn<QString>("runtime");
     QTest::addColumn<QString>("prepared"); // at the place of the user's own directory
     QTest::addColumn<QString>("expected"); // where the directory is, or why there is none
-    QTest::newRow("root, first start") << 0u << "" << "" << "run/qtsingleapp";
-    QTest::newRow("root, ready") << 0u << "own" << "own" << "run/qtsingleapp";
+    QTest::newRow("root, first start") << 0u << "own" << "" << "run/qtsingleapp";
     QTest::newRow("root, another user's") << 0u << "" << "foreign" << "belongs to another user";
     QTest::newRow("root, open to others") << 0u << "" << "open" << "is open to other users";
     QTest::newRow("root, a link") << 0u << "" << "link" << "is a symbolic link";
-    QTest::newRow("root, a file") << 0u << "" << "file" << "is not a directory";
     QTest::newRow("user, runtime directory") << 4242u << "own" << "" << "runtime";
     QTest::newRow("user, another's runtime") << 4242u << "foreign" << "own" << "tmp/qtsingleapp-4242";
-    QTest::newRow("user, another user's") << 4242u << "" << "foreign" << "belongs to another user";
-    QTest::newRow("user, open to others") << 4242u << "open" << "open" << "is open to other users";
     QTest::newRow("user, a link") << 4242u << "" << "link" << "is a symbolic link";
 }
 
@@ -149,29 +132,22 @@ void TestSingleApplication::lock_directory_is_private()
                                                       root.filePath("run"), root.filePath("tmp"), problem);
     QTEST(chosen.isEmpty() ? problem.section(' ', 1) : root.relativeFilePath(chosen), "expected");
     struct stat status;
-    QVERIFY(chosen.isEmpty() || (::lstat(QFile::encodeName(chosen).constData(), &status) == 0
-                                 && (status.st_mode & 0777) == 0700 && status.st_uid == user));
+    QVERIFY(chosen.isEmpty() || (::lstat(QFile::encodeName(chosen), &status) == 0 && (status.st_mode & 0777) == 0700
+                                 && status.st_uid == user));
 }
 
 // Another user holds a lock with a living instance and links its directory where
 // this user's belongs: this user's instance does not believe it, and runs alone.
 void TestSingleApplication::lock_of_another_user_is_not_trusted()
 {
-    QTemporaryDir places;
-    const QDir root(places.path());
-    QVERIFY(root.mkdir("theirs") && root.mkdir("ours"));
-    QProcess *theirs = start_instance(root.filePath("theirs"));
-    QTRY_COMPARE_WITH_TIMEOUT(outcome(theirs), QStringList{"ready"}, 10000);
-    for (const QString &entry : QDir(root.filePath("theirs")).entryList(QDir::Dirs | QDir::NoDotAndDotDot))
-        QVERIFY(QFile::link(root.filePath("theirs/" + entry), root.filePath("ours/" + entry)));
-
-    QProcess *ours = start_instance(root.filePath("ours"));
-    QTRY_COMPARE_WITH_TIMEOUT(outcome(ours), QStringList{"ready"}, 10000);
-    QVERIFY(QString::fromUtf8(ours->readAllStandardError()).contains("symbolic link): this instance runs alone."));
-    QCOMPARE(outcome(theirs), QStringList{"ready"});
-    theirs->kill();
-    ours->kill();
-    QVERIFY(theirs->waitForFinished() && ours->waitForFinished());
+    QTemporaryDir theirs, ours;
+    QProcess *their_instance = start_instance(theirs.path());
+    QTRY_COMPARE_WITH_TIMEOUT(outcome(their_instance), QStringList{"ready"}, 10000);
+    QVERIFY(QFile::link(instance_directory(theirs.path()).path(), instance_directory(ours.path()).path()));
+    QProcess *our_instance = start_instance(ours.path());
+    QTRY_COMPARE_WITH_TIMEOUT(outcome(our_instance), QStringList{"ready"}, 10000);
+    QVERIFY(QString(our_instance->readAllStandardError()).contains("symbolic link): this instance runs alone."));
+    QCOMPARE(outcome(their_instance), QStringList{"ready"});
 }
 
 QTEST_MAIN(TestSingleApplication)
