@@ -1,5 +1,4 @@
 #include "catalogue/insserv_config.h"
-#include "catalogue/listing_line.h"
 #include "catalogue/system_paths.h"
 #include "tests/support/test_root.h"
 
@@ -82,13 +81,6 @@ void TestCatalogue::listing_lines_and_link_directories()
     // Too few fields: the record stays unset, which the loader skips.
     for (const char *line : {"", "S:20:2 3\n", "garbage"})
         QCOMPARE(Service().parse_insserv_line(line).type, Service::Unset);
-    // What the table accepts: two-digit sequences and names that are file names.
-    const QString longest(255, 'n');
-    for (const QString &line : QStringList{"S:20:2 3:cron\n", "K:1::a:b\r\n", "S:01:2:" + longest})
-        QVERIFY2(is_listing_line(line), qPrintable(line));
-    for (const QString &line : QStringList{"", "\n", "S:20:2\n", "S:100:2:big\n", "S:x1:2:nan\n", "S::2:none\n", "S:01:2:/\n",
-                                "S:01:2:..\n", "S:01:2:.\n", "S:01:2:\n", "S:01:2:a/b\n", "S:01:2:n" + longest})
-        QVERIFY2(!is_listing_line(line), qPrintable(line));
 
     TestRoot root;
     QCOMPARE(all_runlevels(), QStringList({"S", "1", "2", "3", "4", "5", "6", "0"}));
