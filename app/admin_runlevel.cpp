@@ -1,7 +1,10 @@
 #include "app/admin_runlevel.h"
 
+#include "app/admin_status_bar.h"
 #include "app/find_service_dialog.h"
 #include "app/resource.h"
+#include "apply/details_box.h"
+#include "apply/plan_text.h"
 #include <vorn_help_menu.h>
 #include <vornintegration.h>
 #include "table/service_table.h"
@@ -10,12 +13,17 @@
 #include <QApplication>
 #include <QCloseEvent>
 #include <QDesktopWidget>
+#include <QHeaderView>
+#include <QScrollBar>
+#include <QStyle>
 #include <QMenuBar>
 #include <QMessageBox>
 #include <QSettings>
 #include <QSignalMapper>
 #include <QToolBar>
 #include <QVBoxLayout>
+
+#include <algorithm>
 
 AdminRunlevel::AdminRunlevel()
 {
@@ -27,15 +35,47 @@ AdminRunlevel::AdminRunlevel()
     build_menus();
     build_mappers();
     build_tool_bar();
+    status = new AdminStatusBar(this);
+    setStatusBar(status);
+    connect(status, &AdminStatusBar::show_all_requested, this, [this] {
+        table->show_all_rows();
+        show_table_state();
+    });
     rebuild_table();
 
     const QRect desktop = QApplication::desktop()->geometry();
+    const QRect first(0, 0, first_window_width(desktop.width(), table_width()), desktop.height() / 2);
     QSettings settings;
-    vornRestoreGeometry(this, &settings, QRect(0, 0, desktop.width() / 2, desktop.height() / 2), false);
+    vornRestoreGeometry(this, &settings, first, false);
     setWindowTitle(tr("Vorn Runlevels"));
 }
 
 AdminRunlevel::~AdminRunlevel() = default;
+
+int AdminRunlevel::first_window_width(int desktop_width, int table_width)
+{
+    const int half = desktop_width / 2;
+    if (table_width > desktop_width * 9 / 10)
+        return half;
+    return std::max(half, table_width);
+}
+
+// The table's own width for the name column may cut names short or wrap them; a
+// first window has room for whole names on one line.
+int AdminRunlevel::table_width() const
+{
+    // The style's margins around a cell's text, and a character to spare for the grid line.
+    const int text_margin = 2 * (table->style()->pixelMetric(QStyle::PM_FocusFrameHMargin, nullptr, table) + 1)
+        + table->fontMetrics().averageCharWidth();
+    int names = table->sizeHintForColumn(0);
+    for (int row = 0; row < table->rowCount(); ++row)
+        names = std::max(names, table->fontMetrics().horizontalAdvance(table->item(row, 0)->text()) + text_margin);
+    int width = names + 2 * table->frameWidth() + table->verticalScrollBar()->sizeHint().width();
+    for (int column = 1; column < table->columnCount(); ++column)
+        width += table->sizeHintForColumn(column);
+    const QMargins margins = central_layout->contentsMargins();
+    return width + margins.left() + margins.right();
+}
 
 QAction *AdminRunlevel::make_action(const char *icon, const QString &text)
 {
@@ -54,6 +94,7 @@ void AdminRunlevel::build_actions()
     apply_all = make_action("apply all", tr("&Apply all changes"));
     undo_all = make_action("undo changes", tr("&Undo all changes"));
     undo_all->setShortcuts(QKeySequence::Undo);
+    reload_table = make_action("reload", tr("&Reload"), tr("F5"));
     exit = make_action("exit", tr("&Exit"), tr("CTRL+Q"));
     enable = make_action("service enable", tr("&Enable service"), tr("CTRL+S"));
     disable = make_action("service disable", tr("&Disable service"), tr("CTRL+K"));
@@ -71,6 +112,7 @@ void AdminRunlevel::build_actions()
 
     connect(apply_all, &QAction::triggered, this, &AdminRunlevel::apply_changes);
     connect(undo_all, &QAction::triggered, this, &AdminRunlevel::undo_changes);
+    connect(reload_table, &QAction::triggered, this, &AdminRunlevel::reload);
     connect(exit, &QAction::triggered, this, &QWidget::close);
     connect(toggle, &QAction::triggered, this, &AdminRunlevel::toggle_item);
     connect(edit, &QAction::triggered, this, &AdminRunlevel::edit_service);
@@ -81,7 +123,7 @@ void AdminRunlevel::build_actions()
 void AdminRunlevel::build_menus()
 {
     QMenu *file = menuBar()->addMenu(tr("&File"));
-    file->addActions({apply_all, undo_all, exit});
+    file->addActions({apply_all, undo_all, reload_table, exit});
 
     QMenu *service = menuBar()->addMenu(tr("&Service"));
     auto *state = new QMenu(tr("&State"), service);
@@ -129,10 +171,17 @@ void AdminRunlevel::build_tool_bar()
 }
 
 // The old table goes later, not at once: this may run inside one of its own
-// signals (a dependency edit asking for a restart), with its code still on the stack.
+// signals (a dependency edit asking for a restart), with its code still on the
+// stack. The service the user was on stays current in the new table.
 void AdminRunlevel::rebuild_table()
 {
+    QString current_service;
+    int current_column = 0;
     if (table) {
+        if (const QTableWidgetItem *current = table->currentItem()) {
+            current_service = current->data(ServiceTable::ServiceNameRole).toString();
+            current_column = current->column();
+        }
         table->disconnect(this);
         central_layout->removeWidget(table);
         table->hide();
@@ -142,16 +191,30 @@ void AdminRunlevel::rebuild_table()
     apply_all->setEnabled(false);
     undo_all->setEnabled(false);
     connect(table, &ServiceTable::table_changed, this, &AdminRunlevel::enable_apply_action);
-    connect(table, &ServiceTable::need_restart, this, &AdminRunlevel::undo_changes);
+    connect(table, &ServiceTable::table_changed, this, &AdminRunlevel::show_table_state);
+    connect(table, &ServiceTable::need_restart, this, &AdminRunlevel::dependencies_written);
     connect(table, &ServiceTable::selection_changed, this, &AdminRunlevel::selection_changed);
     central_layout->addWidget(table);
     table->load();
+    connect(table->horizontalHeader(), &QHeaderView::sectionClicked, this, &AdminRunlevel::show_table_state);
+    table->select_service(current_service, current_column);
+    status->show_stale(false);
+    show_table_state();
 }
 
-bool AdminRunlevel::confirmed(const QString &title, const QString &question)
+void AdminRunlevel::show_table_state()
 {
-    return QMessageBox::question(this, title, question, QMessageBox::Yes | QMessageBox::No, QMessageBox::Yes)
-        == QMessageBox::Yes;
+    status->show_pending(table->pending_changes());
+    status->show_filter(table->filter_description());
+}
+
+// The details show exactly what will be written and run.
+bool AdminRunlevel::confirmed(const QString &title, const QString &question, const QString &details)
+{
+    QMessageBox box(QMessageBox::Question, title, question, QMessageBox::Yes | QMessageBox::No, this);
+    box.setDefaultButton(QMessageBox::Yes);
+    set_readable_details(box, details);
+    return box.exec() == QMessageBox::Yes;
 }
 
 void AdminRunlevel::enable_apply_action(bool enable_actions)
@@ -178,17 +241,29 @@ void AdminRunlevel::selection_changed(bool any, bool many, bool state, bool leve
     table->highlight_services_dependencies(edit->isEnabled());
 }
 
+// Services the boot cannot do without are named before the question itself.
+QString AdminRunlevel::apply_question() const
+{
+    const QStringList backbone = table->disabled_backbone_services();
+    if (backbone.isEmpty())
+        return tr("Apply all changes?");
+    return tr("These services run in runlevel S or at halt or reboot, and will be disabled: %1.")
+               .arg(backbone.join(QStringLiteral(", ")))
+        + QStringLiteral("\n\n") + tr("Apply all changes?");
+}
+
 void AdminRunlevel::apply_changes()
 {
-    if (!confirmed(tr("Confirmation"), tr("Apply all changes?")))
+    const ApplyPlan plan = table->changes_plan();
+    if (!confirmed(tr("Confirmation"), apply_question(), plan_preview(plan)))
         return;
-    table->apply_changes();
+    table->run_plan(plan, ServiceTable::tr("Changes are applied"), table);
     rebuild_table();
 }
 
 void AdminRunlevel::undo_changes()
 {
-    if (confirmed(tr("Confirmation"), tr("Undo all changes?")))
+    if (confirmed(tr("Confirmation"), tr("Undo all changes?"), QString()))
         rebuild_table();
 }
 
@@ -206,9 +281,10 @@ void AdminRunlevel::edit_service()
 
 void AdminRunlevel::reset_service_defaults()
 {
-    if (!confirmed(tr("Reset to defaults"), tr("Set defaults values for the selected services?")))
+    const ApplyPlan plan = table->reset_plan();
+    if (!confirmed(tr("Reset to defaults"), tr("Set defaults values for the selected services?"), plan_preview(plan)))
         return;
-    table->reset_services_defaults();
+    table->run_plan(plan, ServiceTable::tr("Reset is completed"), nullptr);
     rebuild_table();
 }
 
@@ -225,6 +301,23 @@ void AdminRunlevel::toggle_item()
 void AdminRunlevel::switch_services_state(int enable_services)
 {
     table->switch_services_state(enable_services != 0);
+}
+
+void AdminRunlevel::reload()
+{
+    if (!apply_all->isEnabled()
+        || confirmed(tr("Reload"), tr("Discard the pending changes and read the system again?"), QString()))
+        rebuild_table();
+}
+
+// A dependency edit has written and run at once: the table is read again,
+// unless that would throw pending changes away without asking.
+void AdminRunlevel::dependencies_written()
+{
+    if (!apply_all->isEnabled() || confirmed(tr("Confirmation"), tr("Undo all changes?"), QString()))
+        rebuild_table();
+    else
+        status->show_stale(true);
 }
 
 void AdminRunlevel::closeEvent(QCloseEvent *event)

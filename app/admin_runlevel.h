@@ -2,6 +2,7 @@
 
 #include <QMainWindow>
 
+class AdminStatusBar;
 class QAction;
 class QSignalMapper;
 class QToolBar;
@@ -19,6 +20,10 @@ public:
     AdminRunlevel();
     ~AdminRunlevel() override;
 
+    // Width of a first window, without a remembered geometry: wide enough for the
+    // whole table when that fits in nine tenths of the desktop, else half of it.
+    static int first_window_width(int desktop_width, int table_width);
+
 protected:
     void closeEvent(QCloseEvent *event) override;
 
@@ -33,6 +38,9 @@ private slots:
     void switch_services_runlevels(QString mark);
     void toggle_item();
     void switch_services_state(int enable);
+    void reload();
+    void dependencies_written();
+    void show_table_state();
 
 private:
     QAction *make_action(const char *icon, const QString &text);
@@ -42,14 +50,18 @@ private:
     void build_tool_bar();
     void build_mappers();
     void rebuild_table();
-    bool confirmed(const QString &title, const QString &question);
+    QString apply_question() const;
+    int table_width() const;
+    bool confirmed(const QString &title, const QString &question, const QString &details);
 
     ServiceTable *table = nullptr;
     QVBoxLayout *central_layout = nullptr;
     QToolBar *tool_bar = nullptr;
+    AdminStatusBar *status = nullptr;
 
     QAction *apply_all = nullptr;
     QAction *undo_all = nullptr;
+    QAction *reload_table = nullptr;
     QAction *exit = nullptr;
     QAction *enable = nullptr;
     QAction *disable = nullptr;

@@ -1,5 +1,6 @@
 #include "app/find_service_dialog.h"
 
+#include "catalogue/insserv_config.h"
 #include "table/service_table.h"
 
 #include <QDialogButtonBox>
@@ -7,6 +8,7 @@
 #include <QLineEdit>
 #include <QMessageBox>
 #include <QPushButton>
+#include <QSet>
 #include <QVBoxLayout>
 
 FindServiceDialog::FindServiceDialog(ServiceTable *table)
@@ -52,16 +54,27 @@ void FindServiceDialog::next()
     find_button->setText(matches.isEmpty() ? tr("Find") : tr("Next"));
 }
 
+// A text that names a facility of the insserv configuration also finds the
+// services the facility stands for.
 QList<QTableWidgetItem *> FindServiceDialog::find_items(const QString &text) const
 {
+    QSet<QString> members;
+    for (const QString &facility : ServiceInfo::virtual_facility_names()) {
+        if (!text.isEmpty() && facility.indexOf(text, 0, Qt::CaseInsensitive) >= 0) {
+            QList<Service> expanded;
+            expand_facility(expanded, Service(facility));
+            for (const Service &member : qAsConst(expanded))
+                members.insert(member.name);
+        }
+    }
     QStringList names;
     for (const Service &service : table->services(false)) {
-        if (service.name.indexOf(text, 0, Qt::CaseInsensitive) >= 0) {
+        if (service.name.indexOf(text, 0, Qt::CaseInsensitive) >= 0 || members.contains(service.name)) {
             names.append(service.name);
             continue;
         }
         for (const QString &provided : service.provided_names()) {
-            if (provided.indexOf(text, 0, Qt::CaseInsensitive) >= 0)
+            if (provided.indexOf(text, 0, Qt::CaseInsensitive) >= 0 || members.contains(provided))
                 names.append(service.name);
         }
     }

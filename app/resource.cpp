@@ -1,12 +1,29 @@
 #include "app/resource.h"
 
+#include <QFile>
+
+namespace {
+
+// The desktop's icon theme first. Where it lacks an icon, the program's own
+// drawing under the same name, so that every desktop shows a complete set.
+QIcon themed_or_own(const QString &name)
+{
+    const QIcon themed = QIcon::fromTheme(name, QIcon());
+    if (!themed.isNull())
+        return themed;
+    for (const char *suffix : {".svg", ".png"}) {
+        const QString own = QStringLiteral(":/icons/") + name + QLatin1String(suffix);
+        if (QFile::exists(own))
+            return QIcon(own);
+    }
+    return QIcon();
+}
+
+} // namespace
+
 Resource::Resource()
 {
-    // The program brings its own icon, and one that common themes lack, for
-    // themes that do not have them.
     Q_INIT_RESOURCE(icons);
-    QIcon::setFallbackSearchPaths(QIcon::fallbackSearchPaths() << QStringLiteral(":/icons"));
-
     const QList<QPair<const char *, const char *>> names = {
         {"service start", "dialog-ok-apply"}, {"service stop", "user-busy"},
         {"service ignore", "page-simple"},    {"apply all", "system-run"},
@@ -14,10 +31,11 @@ Resource::Resource()
         {"edit service", "configure"},        {"reset service", "draw-eraser"},
         {"toggle", "document-properties"},    {"service enable", "services"},
         {"service disable", "no"},            {"vorn-runlevel", "vorn-admin-runlevel"},
-        {"exit", "application-exit"},
+        {"exit", "application-exit"},         {"reload", "view-refresh"},
+        {"override", "document-edit"},
     };
     for (const auto &name : names)
-        icons[QLatin1String(name.first)] = QIcon::fromTheme(QLatin1String(name.second), QIcon());
+        icons[QLatin1String(name.first)] = themed_or_own(QLatin1String(name.second));
 }
 
 Resource &Resource::instance()

@@ -4,7 +4,8 @@
 #include <QMap>
 #include <QString>
 
-// Icons of the desktop theme, looked up by the logical names the program uses.
+// Icons looked up by the logical names the program uses: from the desktop's
+// icon theme, or from the program's own set where the theme lacks one.
 class Resource
 {
 public:

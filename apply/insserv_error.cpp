@@ -1,5 +1,7 @@
 #include "apply/insserv_error.h"
 
+#include "apply/details_box.h"
+
 #include <QMessageBox>
 #include <QObject>
 
@@ -14,7 +16,9 @@ InsservError::InsservError(const QString &detail, const Service &service)
         message_text = QObject::tr("An error has occured on processing \"%1\"  service: %2").arg(service.name, detail);
 }
 
-void InsservError::show() const
+void InsservError::show(const QString &details) const
 {
-    QMessageBox::critical(nullptr, title_text, message_text, QMessageBox::Ok, QMessageBox::NoButton);
+    QMessageBox box(QMessageBox::Critical, title_text, message_text, QMessageBox::Ok);
+    set_readable_details(box, details);
+    box.exec();
 }

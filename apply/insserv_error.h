@@ -14,8 +14,9 @@ public:
     QString title() const { return title_text; }
     QString message() const { return message_text; }
 
-    // The critical box every operation that changes the system ends with on failure.
-    void show() const;
+    // The critical box every operation that changes the system ends with on
+    // failure; the details, if any, say what ran and what was restored.
+    void show(const QString &details = QString()) const;
 
 private:
     QString title_text;

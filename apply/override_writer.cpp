@@ -7,9 +7,12 @@
 
 #include <QDir>
 #include <QFile>
+#include <QFileInfo>
 #include <QObject>
 #include <QRegularExpression>
 #include <QSaveFile>
+
+#include <algorithm>
 
 #include <unistd.h>
 
@@ -42,16 +45,15 @@ QDir existing_overrides_dir()
 
 } // namespace
 
-bool write_override(Service service, QVariant payload, FieldTransformer transformer, ExtraLinesProvider leading,
-                    ExtraLinesProvider trailing)
+QStringList override_lines(const HeaderLines &source, QVariant payload, FieldTransformer transformer,
+                           ExtraLinesProvider leading, ExtraLinesProvider trailing)
 {
-    const ServiceInfo source(service.name);
     QStringList lines{QStringLiteral("### BEGIN INIT INFO")};
     if (leading) {
         for (const auto &pair : leading(payload))
             lines.append(header_line(pair.first, pair.second));
     }
-    for (const auto &line : source.lines) {
+    for (const auto &line : source) {
         if (line.first.isNull()) {
             lines.append(continuation_line(line.second));
             continue;
@@ -65,25 +67,51 @@ bool write_override(Service service, QVariant payload, FieldTransformer transfor
             lines.append(header_line(pair.first, pair.second));
     }
     lines.append(QStringLiteral("### END INIT INFO"));
-    return store_override(service, lines);
+    return lines;
+}
+
+// Always UTF-8, the encoding every header is read in.
+QByteArray override_content(const QStringList &lines)
+{
+    return (lines.join(QLatin1Char('\n')) + QLatin1Char('\n')).toUtf8();
+}
+
+QStringList content_lines(const QByteArray &content)
+{
+    QStringList lines = QString::fromUtf8(content).split(QLatin1Char('\n'));
+    if (!lines.isEmpty() && lines.last().isEmpty())
+        lines.removeLast();
+    return lines;
+}
+
+bool write_override(Service service, QVariant payload, FieldTransformer transformer, ExtraLinesProvider leading,
+                    ExtraLinesProvider trailing)
+{
+    const ServiceInfo source(service.name);
+    return store_override(service, override_lines(source.lines, payload, transformer, leading, trailing));
+}
+
+bool store_override(Service service, QStringList lines)
+{
+    if (lines.isEmpty()) {
+        const QDir directory = existing_overrides_dir();
+        return usable_file_name(service.name) && QFile::remove(directory.filePath(service.name));
+    }
+    return write_override_content(service.name, override_content(lines));
 }
 
 // The file is replaced atomically: a failed or interrupted write leaves the
-// previous override as it was, never a truncated one. Always UTF-8, the
-// encoding every header is read in.
-bool store_override(Service service, QStringList lines)
+// previous override as it was, never a truncated one.
+bool write_override_content(const QString &name, const QByteArray &content)
 {
     const QDir directory = existing_overrides_dir();
-    if (!usable_file_name(service.name))
+    // QSaveFile writes through a symbolic link, wherever it points: an override
+    // that is a link is left for the administrator who made it.
+    if (!usable_file_name(name) || QFileInfo(directory.filePath(name)).isSymLink())
         return false;
-    const QString path = directory.filePath(service.name);
-    if (lines.isEmpty())
-        return QFile::remove(path);
-
-    QSaveFile file(path);
+    QSaveFile file(directory.filePath(name));
     if (!file.open(QIODevice::WriteOnly))
         return false;
-    const QByteArray content = (lines.join(QLatin1Char('\n')) + QLatin1Char('\n')).toUtf8();
     // QSaveFile::commit misses a short write during its final flush (a full disk,
     // a quota) and would put a truncated override in place: flush and sync here,
     // and give the temporary file up on any failure.
@@ -131,6 +159,29 @@ QString override_level(QVariant payload, QString name, QString value)
     levels.sort(Qt::CaseSensitive);
     const QString joined = levels.join(QLatin1Char(' '));
     return joined.isNull() ? QStringLiteral("") : joined;
+}
+
+QVariantMap level_payload(const HeaderLines &source, const QString &level, const QString &value)
+{
+    QVariantMap payload{{QStringLiteral("level"), level}, {QStringLiteral("value"), value}};
+    const QString field = value == QLatin1String("S") ? QStringLiteral("Default-Start")
+        : value == QLatin1String("K")                 ? QStringLiteral("Default-Stop")
+                                                      : QString();
+    const bool present = std::any_of(source.cbegin(), source.cend(), [&field](const auto &line) { return line.first == field; });
+    if (!field.isNull() && !present)
+        payload.insert(QStringLiteral("missing field"), field);
+    return payload;
+}
+
+// A level that must join a field the header lacks gets the field: without it
+// the override would neither start nor stop the service there.
+HeaderPairs missing_level_field(QVariant payload)
+{
+    const QVariantMap change = payload.toMap();
+    const QString field = change.value(QStringLiteral("missing field")).toString();
+    if (field.isEmpty())
+        return {};
+    return {qMakePair(field, change.value(QStringLiteral("level")).toString())};
 }
 
 QString remove_deps(QVariant, QString name, QString value)

@@ -1,136 +1,124 @@
 #include "table/service_table.h"
 
+#include "apply/details_box.h"
 #include "apply/insserv_error.h"
 #include "apply/override_writer.h"
-#include "catalogue/system_paths.h"
-#include "catalogue/utf8_text.h"
+#include "apply/plan_executor.h"
+#include "apply/plan_text.h"
 
 #include <QMessageBox>
-#include <QProcess>
+#include <QProgressDialog>
 
-#include <algorithm>
-#include <limits>
+#include <memory>
 
 namespace {
 
-// A service missing from the insserv listing has no sequence number. Its changes
-// run last in their group, whatever they do: by then every listed service it may
-// depend on has been registered.
-const qint64 unlisted_key = std::numeric_limits<qint64>::max();
+// A run of more than a couple of programs takes long enough to be worth showing.
+const int runs_shown_in_progress = 3;
 
-// Stops run from the highest sequence down, so a service goes before what it
-// depends on; starts run from the lowest up, so dependencies come first.
-qint64 run_order_key(const Service &listed, const QString &value)
+std::unique_ptr<QProgressDialog> progress_dialog(QWidget *parent, int steps)
 {
-    if (listed.type == Service::Unset)
-        return unlisted_key;
-    return value == ServiceTable::start_mark ? qint64(listed.sequence) : -qint64(listed.sequence);
+    auto dialog = std::make_unique<QProgressDialog>(parent);
+    dialog->setWindowTitle(ServiceTable::tr("Applying"));
+    // No cancel: stopping in the middle of a step would leave it half done.
+    dialog->setCancelButton(nullptr);
+    dialog->setRange(0, steps);
+    dialog->setMinimumDuration(0);
+    dialog->setWindowModality(Qt::ApplicationModal);
+    dialog->setAutoClose(false);
+    dialog->setAutoReset(false);
+    return dialog;
 }
 
 } // namespace
+
+SystemFacts ServiceTable::system_facts() const
+{
+    SystemFacts facts;
+    for (const Service &service : services(true)) {
+        ServiceFacts &known = facts[service.name];
+        known.listed = service.type != Service::Unset;
+        known.sequence = service.sequence;
+        known.linked = linked_services.contains(service);
+        known.disabled = disabled_services.contains(service);
+        known.link_kinds = link_kinds.value(service.name);
+    }
+    return facts;
+}
+
+QStringList ServiceTable::disabled_backbone_services() const
+{
+    return disabled_backbone(changes, start_services, kill_services);
+}
+
+ApplyPlan ServiceTable::changes_plan() const
+{
+    return plan_changes(changes, system_facts());
+}
+
+ApplyPlan ServiceTable::reset_plan() const
+{
+    QStringList names;
+    for (const QTableWidgetItem *cell : selectedItems())
+        names.append(cell->data(ServiceNameRole).toString());
+    return plan_reset(names, system_facts());
+}
+
+bool ServiceTable::run_plan(const ApplyPlan &plan, const QString &result, QWidget *result_parent)
+{
+    std::unique_ptr<QProgressDialog> dialog;
+    ProgressReporter progress;
+    if (plan.program_runs() >= runs_shown_in_progress) {
+        dialog = progress_dialog(this, plan.steps.size());
+        progress = [&dialog](int number, int steps, const PlanStep &step) {
+            dialog->setLabelText(tr("Step %1 of %2: %3").arg(number).arg(steps).arg(step_text(step)));
+            dialog->setValue(number - 1);
+        };
+    }
+    const PlanOutcome outcome = execute_plan(plan, process_runner, progress);
+    dialog.reset();
+    if (outcome.error) {
+        outcome.error->show(outcome_details(outcome));
+        return false;
+    }
+    if (!result.isEmpty()) {
+        QMessageBox box(QMessageBox::Information, tr("Result"), result, QMessageBox::Ok, result_parent);
+        set_readable_details(box, outcome_details(outcome));
+        box.exec();
+    }
+    return true;
+}
 
 // A runlevel change only rewrites the override; a change of the whole service
 // is one insserv run.
 void ServiceTable::run_insserv(const Service &service, const QString &level, const QString &value, bool force,
                                bool dryrun)
 {
-    if (!level.isEmpty()) {
-        const QVariantMap payload{{QStringLiteral("level"), level}, {QStringLiteral("value"), value}};
-        if (!write_override(service, payload, override_level, nullptr, nullptr))
-            throw InsservError(tr("Error while creating override file"));
+    if (level.isEmpty()) {
+        run_step(insserv_step(service.name, value, force, dryrun), process_runner);
         return;
     }
-
-    QStringList arguments;
-    if (value != start_mark)
-        arguments.append(QStringLiteral("--remove"));
-    if (force)
-        arguments.append(QStringLiteral("--force"));
-    if (dryrun)
-        arguments.append(QStringLiteral("--dryrun"));
-    arguments.append(service.name);
-
-    QProcess insserv;
-    insserv.start(insserv_program(), arguments, QIODevice::ReadOnly);
-    if (!insserv.waitForStarted(process_timeout()) || !insserv.waitForFinished(process_timeout()))
-        throw InsservError(QStringLiteral("insserv error"), service);
-    const QString errors = utf8_up_to_nul(insserv.readAllStandardError());
-    if (insserv.exitStatus() != QProcess::NormalExit || insserv.exitCode() != 0)
-        throw InsservError(errors, service);
+    const ServiceInfo source(service.name);
+    if (!write_override(service, level_payload(source.lines, level, value), override_level, nullptr,
+                        missing_level_field))
+        throw InsservError(tr("Error while creating override file"));
 }
 
-// Changes of services whose rows are hidden are not run: the user cannot see
-// what would be changed.
 void ServiceTable::run_changes(const ChangeMap &work, bool force, bool dryrun)
 {
-    const QList<Service> listed = services(false);
-    QList<QPair<qint64, ChangeMap::const_iterator>> steps;
-    for (auto change = work.cbegin(); change != work.cend(); ++change) {
-        const auto found = std::find(listed.cbegin(), listed.cend(), change.key().first);
-        if (found != listed.cend())
-            steps.prepend(qMakePair(run_order_key(*found, change.value()), change));
-    }
-    // Prepended, then sorted stably: equal keys run in the reverse of the map order.
-    std::stable_sort(steps.begin(), steps.end(),
-                     [](const auto &first, const auto &second) { return first.first < second.first; });
-    for (const auto &step : steps)
-        run_insserv(step.second.key().first, step.second.key().second, step.second.value(), force, dryrun);
+    for (const ChangeKey &key : run_order(work, system_facts()))
+        run_insserv(key.first, key.second, work.value(key), force, dryrun);
 }
 
-// Overrides are all rewritten before insserv sees any of them; a service whose
-// runlevels changed is then unregistered and, if it had links, registered again
-// from its new override. Enabling and disabling come last.
 void ServiceTable::apply_changes()
 {
-    ChangeMap levels;
-    ChangeMap removals;
-    ChangeMap registrations;
-    ChangeMap states;
-    const ChangeMap pending = changes;
-    for (auto change = pending.cbegin(); change != pending.cend(); ++change) {
-        if (change.key().second.isEmpty()) {
-            states.insert(change.key(), change.value());
-            continue;
-        }
-        const QPair<Service, QString> whole(change.key().first, QString());
-        levels.insert(change.key(), change.value());
-        removals.insert(whole, kill_mark);
-        if (linked_services.contains(whole.first))
-            registrations.insert(whole, start_mark);
-    }
-
-    try {
-        run_changes(levels, false, false);
-        run_changes(removals, true, false);
-        run_changes(registrations, false, false);
-        run_changes(states, false, false);
-        QMessageBox::information(this, tr("Result"), tr("Changes are applied"), QMessageBox::Ok,
-                                 QMessageBox::NoButton);
-    } catch (const InsservError &error) {
-        error.show();
-    }
+    run_plan(changes_plan(), tr("Changes are applied"), this);
 }
 
 // A service is reset by deleting its override and letting insserv register it
-// again from its script. selectedItems() leaves hidden rows out, so a service
-// whose row is hidden keeps its override, just as run_changes skips its runs.
+// again from its script. selectedItems() leaves hidden rows out, so an
+// override is only deleted where the user sees it, and always re-registered.
 void ServiceTable::reset_services_defaults()
 {
-    try {
-        ChangeMap removals;
-        ChangeMap registrations;
-        for (const QTableWidgetItem *cell : selectedItems()) {
-            const Service service(cell->data(ServiceNameRole).toString());
-            if (override_exists(service) && !remove_override(service))
-                throw InsservError(tr("Error while resetting service settings"));
-            removals.insert(qMakePair(service, QString()), kill_mark);
-            registrations.insert(qMakePair(service, QString()), start_mark);
-        }
-        run_changes(removals, true, false);
-        run_changes(registrations, false, false);
-        QMessageBox::information(nullptr, tr("Result"), tr("Reset is completed"), QMessageBox::Ok,
-                                 QMessageBox::NoButton);
-    } catch (const InsservError &error) {
-        error.show();
-    }
+    run_plan(reset_plan(), tr("Reset is completed"), nullptr);
 }

@@ -5,6 +5,7 @@
 #include "catalogue/system_paths.h"
 #include "catalogue/utf8_text.h"
 
+#include <QBuffer>
 #include <QFile>
 #include <QFileInfo>
 
@@ -59,6 +60,17 @@ ServiceInfo::ServiceInfo(const QString &name)
     if (!file.open(QIODevice::ReadOnly))
         return;
     read(file);
+}
+
+ServiceInfo ServiceInfo::from_content(const QString &name, const QByteArray &content)
+{
+    ServiceInfo info{QString()};
+    info.name = name;
+    QBuffer buffer;
+    buffer.setData(content);
+    buffer.open(QIODevice::ReadOnly);
+    info.read(buffer);
+    return info;
 }
 
 void ServiceInfo::read(QIODevice &file)

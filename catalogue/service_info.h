@@ -19,6 +19,9 @@ class ServiceInfo
 public:
     explicit ServiceInfo(const QString &name);
 
+    // The header held by content, as if it were the service's file.
+    static ServiceInfo from_content(const QString &name, const QByteArray &content);
+
     QString field(const QString &name) const;
 
     static FacilityMap virtual_facilities();

@@ -54,6 +54,12 @@ QString insserv_program()
     return located(QStringLiteral("/sbin/insserv"));
 }
 
+// Debian's own tool for disabling a service so that package upgrades keep it so.
+QString update_rc_d_program()
+{
+    return located(QStringLiteral("/usr/sbin/update-rc.d"));
+}
+
 int process_timeout()
 {
     return timeout_ms;

@@ -1,5 +1,6 @@
 #include "dependencies/dependencies_widget.h"
 
+#include "table/colour_contrast.h"
 #include "table/service_table.h"
 
 #include <QInputDialog>
@@ -21,14 +22,18 @@ const char *const keyword_titles[] = {
     QT_TRANSLATE_NOOP("DependenciesWidget", "X-Stop-After"),
 };
 
-const QBrush optional_brush(QColor(40, 250, 40, 255), Qt::SolidPattern);
+// Green, dark or light enough to read on the tree's base colour.
+QBrush optional_brush(const QWidget *tree)
+{
+    return QBrush(with_contrast(QColor(40, 250, 40, 255), tree->palette().color(QPalette::Base)), Qt::SolidPattern);
+}
 
-QStandardItem *dependency_row(const Service &dependency)
+QStandardItem *dependency_row(const Service &dependency, const QWidget *tree)
 {
     auto *row = new QStandardItem(dependency.name);
     if (dependency.optional) {
         row->setData(true, DependenciesWidget::OptionalRole);
-        row->setForeground(optional_brush);
+        row->setForeground(optional_brush(tree));
     }
     return row;
 }
@@ -87,7 +92,7 @@ void DependenciesWidget::add_dependency_item(const Service &dependency, QStandar
     if (visited.contains(dependency))
         return;
     visited.insert(dependency);
-    QStandardItem *row = dependency_row(dependency);
+    QStandardItem *row = dependency_row(dependency, this);
     if (dependency.is_virtual() && facilities.contains(dependency)) {
         for (const Service &member : facilities.value(dependency))
             add_dependency_item(member, row, facilities, visited);
@@ -161,7 +166,7 @@ void DependenciesWidget::toggle_optional(QStandardItem *item)
     const bool optional = !item->data(OptionalRole).toBool();
     item->setData(optional, OptionalRole);
     const QColor text = palette().brush(QPalette::Current, QPalette::Text).color();
-    item->setForeground(optional ? optional_brush : QBrush(text, Qt::SolidPattern));
+    item->setForeground(optional ? optional_brush(this) : QBrush(text, Qt::SolidPattern));
 }
 
 // A cancelled choice leaves the tree as it was, so it does not count as a change:
@@ -193,25 +198,66 @@ void DependenciesWidget::add_dependency(QStandardItem *item)
     if (!item)
         return;
     const QStringList excluded = excluded_names(item);
-    bool chosen = false;
-    const QString text = QInputDialog::getItem(this, tr("Add dependency"), tr("Service name:"),
-                                               offered_names(excluded), 0, true, &chosen);
-    if (!chosen || text.isEmpty())
+    const QStringList offered = offered_names(excluded);
+    // A script without a "Provides" value is still known by its own name.
+    QStringList known = offered;
+    for (const Service &listed : table->services(true))
+        known.append(listed.name);
+    QString text;
+    Verdict verdict = AskAgain;
+    while (verdict == AskAgain) {
+        text = ask_dependency(offered, text);
+        if (text.isEmpty())
+            return;
+        verdict = judge_dependency(text, excluded, known);
+    }
+    if (verdict == Refuse)
         return;
+    const Service dependency(text);
+    item->appendRow(dependency_row(dependency, this));
+    expand(item->index());
+    mark_modified();
+}
+
+// The name typed before is offered again, so that it can be corrected.
+QString DependenciesWidget::ask_dependency(const QStringList &offered, const QString &typed)
+{
+    QInputDialog dialog(this);
+    dialog.setWindowTitle(tr("Add dependency"));
+    dialog.setLabelText(tr("Service name:"));
+    dialog.setComboBoxItems(offered);
+    dialog.setComboBoxEditable(true);
+    if (!typed.isEmpty())
+        dialog.setTextValue(typed);
+    return dialog.exec() == QDialog::Accepted ? dialog.textValue() : QString();
+}
+
+// An invalid or repeated name is refused with a warning; an unknown one is
+// added only when the user insists, and otherwise offered for correction.
+DependenciesWidget::Verdict DependenciesWidget::judge_dependency(const QString &text, const QStringList &excluded,
+                                                                 const QStringList &known)
+{
     const Service dependency(text);
     static const QRegularExpression word(QRegularExpression::anchoredPattern(QStringLiteral("\\S+")));
     if (!word.match(text).hasMatch() || dependency.name.isEmpty() || dependency.name.startsWith(QLatin1Char('+'))) {
         QMessageBox::warning(nullptr, tr("Invalid dependency"), tr("Invalid dependency."), QMessageBox::Ok);
-        return;
+        return Refuse;
     }
     if (excluded.contains(dependency.name)) {
         QMessageBox::warning(nullptr, tr("Dependency exists"),
                              tr("\"%1\" dependency already exists.").arg(dependency.name), QMessageBox::Ok);
-        return;
+        return Refuse;
     }
-    item->appendRow(dependency_row(dependency));
-    expand(item->index());
-    mark_modified();
+    // insserv refuses a dependency that nothing provides; "$all" is its own.
+    if (known.contains(dependency.name) || dependency.name == QLatin1String("$all"))
+        return Add;
+    const bool insisted = QMessageBox::warning(nullptr, tr("Unknown dependency"),
+                                tr("No service provides \"%1\", and the insserv configuration has no facility of "
+                                   "that name: insserv will refuse it.\n\nAdd it anyway?")
+                                    .arg(dependency.name),
+                                QMessageBox::Yes | QMessageBox::No, QMessageBox::No)
+        == QMessageBox::Yes;
+    return insisted ? Add : AskAgain;
 }
 
 // A service never depends on itself, under whichever of its names.

@@ -45,6 +45,9 @@ private:
     void add_dependency_item(const Service &dependency, QStandardItem *parent, const FacilityMap &facilities,
                              QSet<Service> &visited);
     void toggle_optional(QStandardItem *item);
+    QString ask_dependency(const QStringList &offered, const QString &typed);
+    enum Verdict { Add, AskAgain, Refuse };
+    Verdict judge_dependency(const QString &text, const QStringList &excluded, const QStringList &known);
     QStringList excluded_names(const QStandardItem *kind) const;
     QStringList offered_names(const QStringList &excluded) const;
     void mark_modified();

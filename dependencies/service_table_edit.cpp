@@ -1,7 +1,5 @@
 #include "table/service_table.h"
 
-#include "apply/insserv_error.h"
-#include "apply/override_writer.h"
 #include "dependencies/dependencies_dialog.h"
 #include "dependencies/dependencies_widget.h"
 
@@ -37,28 +35,14 @@ void ServiceTable::edit_service(QTableWidgetItem *item)
     clearSelection();
     setCurrentItem(item);
     const QString name = item->data(ServiceNameRole).toString();
-    const Service service(name);
 
     auto dialog = std::make_unique<DependenciesDialog>(this, name);
     const int result = dialog->exec();
     if (!changes_confirmed(this, *dialog, result))
         return;
 
-    // A service without links is not to be registered by editing it: insserv only
-    // checks its new dependencies.
-    try {
-        const QVariant payload = dialog->dependencies_widget()->collect_dependencies();
-        if (!write_override(service, payload, remove_deps, nullptr, add_deps))
-            throw InsservError(tr("Error while overriding dependencies"));
-        if (linked_services.contains(service)) {
-            run_insserv(service, QString(), kill_mark, true, false);
-            run_insserv(service, QString(), start_mark, false, false);
-        } else {
-            run_insserv(service, QString(), start_mark, false, true);
-        }
-    } catch (const InsservError &error) {
-        error.show();
-    }
+    run_plan(plan_dependencies(name, dialog->dependencies_widget()->collect_dependencies(), system_facts()), QString(),
+             this);
     dialog.reset();
     emit need_restart();
 }

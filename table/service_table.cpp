@@ -1,5 +1,6 @@
 #include "table/service_table.h"
 
+#include "app/resource.h"
 #include "catalogue/listing_line.h"
 #include "catalogue/service_info.h"
 #include "catalogue/system_paths.h"
@@ -11,6 +12,7 @@
 #include <QHeaderView>
 #include <QMessageBox>
 #include <QProcess>
+#include <QRegularExpression>
 #include <QStyle>
 
 #include <algorithm>
@@ -53,14 +55,17 @@ ServiceTable::~ServiceTable() = default;
 
 bool ServiceTable::load()
 {
-    run_preliminary_insserv();
+    const QString warnings = run_preliminary_insserv();
     if (!read_listing() || !init_scripts_dir().exists()) {
         start_services.clear();
         kill_services.clear();
+        show_insserv_warnings(warnings);
         return false;
     }
     scan_links();
     collect_unlisted_services();
+    collect_disabled_services();
+    show_insserv_warnings(warnings);
 
     QStringList labels{tr("Service"), tr("Start")};
     for (const QString &runlevel : all_runlevels())
@@ -85,15 +90,31 @@ bool ServiceTable::load()
 
 // insserv run without arguments brings the links in line with the scripts; what it
 // complains about is worth showing, but the table is loaded either way.
-void ServiceTable::run_preliminary_insserv()
+QString ServiceTable::run_preliminary_insserv()
 {
     QProcess insserv;
     insserv.start(QStringLiteral("insserv"), QStringList(), QIODevice::ReadOnly);
     if (!insserv.waitForStarted(process_timeout()) || !insserv.waitForFinished(process_timeout()))
-        return;
-    const QString errors = utf8_up_to_nul(insserv.readAllStandardError());
-    if (!errors.isEmpty())
-        QMessageBox::warning(nullptr, QStringLiteral("insserv"), errors, QMessageBox::Ok, QMessageBox::NoButton);
+        return QString();
+    return utf8_up_to_nul(insserv.readAllStandardError());
+}
+
+// insserv says at every run that the links of a disabled service differ from
+// its header: that is what disabled means, and no reason for a warning.
+void ServiceTable::show_insserv_warnings(const QString &errors)
+{
+    static const QRegularExpression disabled_state(
+        QStringLiteral("^insserv: warning: current (start|stop) runlevel\\(s\\) .* of script `(.*)' overrides LSB "
+                       "defaults .*$"));
+    QStringList shown;
+    for (const QString &line : errors.split(QLatin1Char('\n'))) {
+        const QRegularExpressionMatch match = disabled_state.match(line);
+        if (!match.hasMatch() || !disabled_services.contains(Service(match.captured(2))))
+            shown.append(line);
+    }
+    const QString text = shown.join(QLatin1Char('\n'));
+    if (!text.trimmed().isEmpty())
+        QMessageBox::warning(nullptr, QStringLiteral("insserv"), text, QMessageBox::Ok, QMessageBox::NoButton);
 }
 
 bool ServiceTable::read_listing()
@@ -146,10 +167,16 @@ void ServiceTable::report_refused_lines(const QStringList &lines)
 
 void ServiceTable::scan_links()
 {
-    for (const QDir &directory : runlevel_directories()) {
-        for (QString name : directory.entryList()) {
+    const QStringList runlevels = all_runlevels();
+    const QList<QDir> directories = runlevel_directories();
+    for (int level = 0; level < directories.size(); ++level) {
+        for (QString name : directories.at(level).entryList()) {
+            const QChar kind = name.at(0).toUpper();
             const Service service(name.remove(0, 3));
             linked_services.insert(service);
+            QChar &known = link_kinds[service.name][runlevels.at(level)];
+            if (known != start_mark.at(0))
+                known = kind;
             for (QSet<Service> *side : {&start_services, &kill_services}) {
                 auto found = side->find(service);
                 if (found == side->end() || found->linked)
@@ -163,9 +190,23 @@ void ServiceTable::scan_links()
     }
 }
 
+// Disabled is what the links say: none at all, or none that starts a service
+// whose header starts it somewhere (Debian's update-rc.d disable turns start
+// links into stop links). A script that only stops is not disabled.
+void ServiceTable::collect_disabled_services()
+{
+    for (const Service &service : services(true)) {
+        const bool starts = !ServiceInfo(service.name).field(QStringLiteral("Default-Start")).trimmed().isEmpty();
+        const QList<QChar> kinds = link_kinds.value(service.name).values();
+        if (!linked_services.contains(service) || (starts && !kinds.contains(start_mark.at(0))))
+            disabled_services.insert(service);
+    }
+}
+
 void ServiceTable::collect_unlisted_services()
 {
-    for (const QString &name : overrides_dir().entryList()) {
+    for (const QString &name : overrides_dir().entryList(QDir::Files)) {
+        overridden.insert(name);
         const Service service(name);
         if (start_services.contains(service) || kill_services.contains(service))
             continue;
@@ -215,7 +256,7 @@ QString ServiceTable::sequence_text(const Service &service, const QSet<Service> 
 
 QString ServiceTable::state_text(const Service &service, const QSet<Service> &side) const
 {
-    return linked_services.contains(service) ? sequence_text(service, side) : disabled_mark;
+    return disabled_services.contains(service) ? disabled_mark : sequence_text(service, side);
 }
 
 void ServiceTable::fill_rows()
@@ -234,7 +275,10 @@ void ServiceTable::fill_rows()
         if (linked)
             kill_order = kill == kill_services.end() ? QStringLiteral("100") : padded(100 - kill->sequence, 3);
 
-        QList<ServiceTableItem *> cells{ServiceTableItem::name_cell(name_text(service)),
+        ServiceTableItem *name_cell = ServiceTableItem::name_cell(name_text(service));
+        if (overridden.contains(service.name))
+            mark_override(name_cell, service.name);
+        QList<ServiceTableItem *> cells{name_cell,
                                         ServiceTableItem::state_cell(state_text(service, start_services))};
         for (const QString &runlevel : runlevels) {
             QString mark;
@@ -257,6 +301,14 @@ void ServiceTable::fill_rows()
     resizeColumnsToContents();
 }
 
+// insserv reads an override instead of the script's header: the user should
+// see which services have one, and where it lies.
+void ServiceTable::mark_override(QTableWidgetItem *name_cell, const QString &name) const
+{
+    name_cell->setIcon(Resource::instance().icon(QStringLiteral("override")));
+    name_cell->setToolTip(tr("Override: %1").arg(overrides_dir().filePath(name)));
+}
+
 int ServiceTable::sizeHintForColumn(int column) const
 {
     if (column != 0 || columnCount() < 2)
@@ -273,20 +325,4 @@ void ServiceTable::selectAll()
         return;
     clearSelection();
     selectColumn(0);
-}
-
-void ServiceTable::filter_items(int column)
-{
-    const Qt::SortOrder order = horizontalHeader()->sortIndicatorOrder();
-    clearSelection();
-    for (int row = 0; row < rowCount(); ++row) {
-        const QTableWidgetItem *cell = item(row, column);
-        if (!cell || cell->data(KindRole).toInt() != RunlevelCell) {
-            showRow(row);
-            continue;
-        }
-        const QString mark = cell->data(MarkRole).toString();
-        const QString &hidden_mark = order == Qt::AscendingOrder ? kill_mark : start_mark;
-        setRowHidden(row, mark.isEmpty() || cell->text() == disabled_mark || mark == hidden_mark);
-    }
 }

@@ -1,6 +1,8 @@
 #pragma once
 
-#include "catalogue/service.h"
+#include "apply/apply_plan.h"
+#include "apply/process_runner.h"
+#include "catalogue/change_map.h"
 
 #include <QHash>
 #include <QItemSelection>
@@ -12,9 +14,6 @@
 #include <memory>
 
 class ServiceItemDelegate;
-
-// Pending changes: (service, runlevel) or (service, "") for the service's state.
-using ChangeMap = QMap<QPair<Service, QString>, QString>;
 
 // The runlevel matrix: one row per service, columns for its name, its start
 // state, the eight runlevels and its kill state. A table is loaded once and
@@ -40,6 +39,19 @@ public:
     bool load();
     QList<Service> services(bool all_rows) const;
     int sizeHintForColumn(int column) const override;
+
+    // What applying the pending changes, or resetting the selected services,
+    // will do; run_plan carries a plan out and shows its result or error.
+    ApplyPlan changes_plan() const;
+    ApplyPlan reset_plan() const;
+    bool run_plan(const ApplyPlan &plan, const QString &result, QWidget *result_parent);
+
+    int pending_changes() const { return changes.size(); }
+    QStringList disabled_backbone_services() const;
+    // Makes the service's cell in that column current and scrolls to it.
+    void select_service(const QString &name, int column);
+    QString filter_description() const;
+    void show_all_rows();
 
     static const QString enabled_mark;
     static const QString disabled_mark;
@@ -74,12 +86,15 @@ public slots:
 
 protected:
     // Loading
-    void run_preliminary_insserv();
+    QString run_preliminary_insserv();
+    void show_insserv_warnings(const QString &errors);
     bool read_listing();
     void report_refused_lines(const QStringList &lines);
     void scan_links();
     void collect_unlisted_services();
+    void collect_disabled_services();
     void fill_rows();
+    void mark_override(QTableWidgetItem *name_cell, const QString &name) const;
     QString name_text(const Service &service) const;
     QString state_text(const Service &service, const QSet<Service> &side) const;
 
@@ -95,6 +110,7 @@ protected:
     void run_insserv(const Service &service, const QString &level, const QString &value, bool force,
                      bool dryrun);
     void run_changes(const ChangeMap &work, bool force, bool dryrun);
+    SystemFacts system_facts() const;
 
     bool state_cell_selected = false;
     bool enabled_state_selected = false;
@@ -109,9 +125,17 @@ protected:
     QSet<Service> kill_services;
     QSet<Service> linked_services;
     QSet<Service> unlisted_services;
+    // Services whose header starts them but that have no start link (or no
+    // link at all): what Debian's "update-rc.d NAME disable" leaves.
+    QSet<Service> disabled_services;
+    // Per service, the kind of its link in each runlevel: 'S' or 'K'.
+    QHash<QString, QHash<QString, QChar>> link_kinds;
+    QSet<QString> overridden; // services with a file in the overrides directory
     ChangeMap changes;
     ChangeMap loaded_values;
     QList<QTableWidgetItem *> highlighted_items;
+    ProcessRunner process_runner = run_process;
+    int filtered_column = 0;
 
 private:
     std::unique_ptr<ServiceItemDelegate> delegate;

@@ -2,15 +2,17 @@
 
 #include "catalogue/insserv_config.h"
 #include "catalogue/service_info.h"
+#include "table/colour_contrast.h"
 
 #include <QBrush>
 
 namespace {
 
+// Green, red and coral as hues; each is made dark or light enough to read on the
+// table's base colour, whatever the colour scheme.
 const QColor optional_colour(40, 250, 40, 255);
 const QColor disabled_colour(250, 0, 0, 255);
 const QColor enabled_colour(250, 127, 80, 255);
-const QColor reset_colour(0, 0, 0, 255);
 
 // A name belongs to the first service of the load order that is called so or
 // provides it. An empty name (two blanks in a header, or a header without a
@@ -40,8 +42,10 @@ QHash<QString, QTableWidgetItem *> name_cells(const ServiceTable &table)
 
 void ServiceTable::highlight_services_dependencies(bool on)
 {
+    // Back to the palette's text colour: a fixed black would vanish on the base
+    // of a dark colour scheme.
     for (QTableWidgetItem *cell : qAsConst(highlighted_items))
-        cell->setData(Qt::ForegroundRole, QBrush(reset_colour, Qt::SolidPattern));
+        cell->setData(Qt::ForegroundRole, QVariant());
     highlighted_items.clear();
     if (!on)
         return;
@@ -75,6 +79,7 @@ void ServiceTable::highlight_service_dependencies(QTableWidgetItem *item)
             colour = optional_colour;
         else if (!service_enabled(cell->row()))
             colour = disabled_colour;
+        colour = with_contrast(colour, palette().color(QPalette::Base));
         cell->setData(Qt::ForegroundRole, QBrush(colour, Qt::SolidPattern));
     }
 }

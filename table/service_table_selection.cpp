@@ -57,5 +57,18 @@ void ServiceTable::context_menu(const QPoint &pos)
     } else {
         add("edit service", tr("edit service"), [this] { edit_service(nullptr); });
     }
-    menu.exec(mapToGlobal(pos));
+    // The request comes from the viewport, in its coordinates: mapped through the
+    // table the menu would open a header's height away from the pointer.
+    menu.exec(viewport()->mapToGlobal(pos));
+}
+
+void ServiceTable::select_service(const QString &name, int column)
+{
+    for (int row = 0; row < rowCount(); ++row) {
+        if (item(row, 0)->data(ServiceNameRole).toString() == name) {
+            setCurrentCell(row, column);
+            scrollToItem(item(row, column), QAbstractItemView::PositionAtCenter);
+            return;
+        }
+    }
 }

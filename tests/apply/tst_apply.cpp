@@ -1,4 +1,5 @@
 #include "apply/override_writer.h"
+#include "apply/plan_text.h"
 #include "catalogue/service_info.h"
 #include "catalogue/system_paths.h"
 #include "catalogue/test_hooks.h"
@@ -17,61 +18,90 @@ namespace {
 
 const QString overrides = QStringLiteral("etc/insserv/overrides/");
 
-// Runs the operation, answering a message box with Ok, and returns its "title: text";
-// any further box is closed and shows up as its title.
-QStringList answered(const std::function<void()> &operation)
+// The plain fixture: a service, its sequence number (-1: not listed) and the kind of its link in
+// each of the runlevels S, 1 to 6 and 0. Every script starts in 2 to 5 and stops in 0, 1 and 6,
+// but halt, which only stops in 0. A service without a start link is disabled.
+const QList<std::tuple<QString, int, QString>> fixture{
+    {"cron", 2, ".KSSSSKK"}, {"ssh", 3, ".KSSSSKK"}, {"charlie", 30, ".KSSSSKK"}, {"delta", 2, "........"},
+    {"rsync", 2, "........"}, {"alpha", 20, "........"}, {"echo", 40, ".KKKKKKK"}, {"odd", 5, ".K....KK"},
+    {"halt", 1, ".......K"}, {"abel", -1, "........"}};
+
+SystemFacts install_fixture(TestRoot &root)
+{
+    SystemFacts facts;
+    for (const auto &[name, sequence, links] : fixture) {
+        const QString levels = name == "halt" ? "Default-Stop: 0" : "Default-Start: 2 3 4 5";
+        root.add_script(name, {"Provides: " + name, levels, name == "halt" ? "" : "Default-Stop: 0 1 6"});
+        ServiceFacts &known = facts[name];
+        known.listed = sequence >= 0;
+        known.sequence = quint16(std::max(sequence, 0));
+        for (int level = 0; level < links.size(); ++level) {
+            if (links.at(level) != '.')
+                known.link_kinds.insert(all_runlevels().at(level), links.at(level));
+        }
+        known.linked = !known.link_kinds.isEmpty();
+        known.disabled = !links.contains('S') && name != "halt";
+    }
+    root.add_override("abel", {"Default-Start: 2"});
+    return facts;
+}
+
+// "@cron 2 K" sets runlevel 2 to K ("@cron 2" to no mark), "-ssh" disables, "+rsync" enables,
+// "#cron" resets, "&cron Should-Start=+nfs $network" edits a dependency field.
+ApplyPlan plan_of(const QString &steps, const SystemFacts &facts)
+{
+    ChangeMap changes;
+    QStringList reset;
+    for (const QString &step : steps.split(", ", Qt::SkipEmptyParts)) {
+        const QString name = step.mid(1).section(' ', 0, 0), argument = step.section(' ', 1);
+        if (step.startsWith('&')) {
+            QVariantList names;
+            for (const QString &dependency : argument.section('=', 1).split(' ', Qt::SkipEmptyParts))
+                names << QVariantMap{{"service name", QString(dependency).remove('+')},
+                                     {"is optional", dependency.startsWith('+')}};
+            return plan_dependencies(name, QVariantList{QVariantMap{{"keyword", argument.section('=', 0, 0)},
+                                                                     {"dependencies", names}}},
+                                     facts);
+        }
+        if (step.startsWith('#'))
+            reset << name;
+        else if (step.startsWith('@'))
+            changes.insert({Service(name), argument.section(' ', 0, 0)}, argument.section(' ', 1));
+        else
+            changes.insert({Service(name), QString()}, step.left(1) == "+" ? "S" : "K");
+    }
+    return reset.isEmpty() ? plan_changes(changes, facts) : plan_reset(reset, facts);
+}
+
+QString step_name(const PlanStep &step)
+{
+    if (step.kind == PlanStep::Run)
+        return QFileInfo(step.program).fileName() + ' ' + step.arguments.join(' ');
+    return (step.kind == PlanStep::WriteOverride ? "write " : "delete ") + step.service;
+}
+
+QString describe(const QList<PlanStep> &steps)
+{
+    QStringList names;
+    for (const PlanStep &step : steps)
+        names << step_name(step);
+    return names.join(", ");
+}
+
+// Runs the operation, answering a message box with Ok; returns its "title: text" and, after a
+// " | ", its details with the root's path left out. Any further box shows up as its title.
+QString answered(const TestRoot &root, const std::function<void()> &operation)
 {
     ModalWatcher watcher;
     watcher.expect_message(QMessageBox::Ok);
     operation();
+    QStringList boxes;
     for (int box = 0; box < watcher.texts.size(); ++box)
-        watcher.unexpected.insert(box, watcher.titles.at(box) + ": " + watcher.texts.at(box));
-    return watcher.unexpected;
+        boxes << watcher.titles.at(box) + ": " + watcher.texts.at(box)
+                + (watcher.details.at(box).isEmpty() ? "" : " | " + watcher.details.at(box));
+    return (boxes + watcher.unexpected).join(", ").replace(root.path(), "").replace('\n', "; ");
 }
 
-// Prepares the table and the root, step by step; true when a reset is prepared.
-//   "+ssh", "-ssh"        enable, disable the service
-//   "@cron 2 K", "@cron 2" set runlevel 2 to K, to no mark
-//   "~ssh"                hide the service's row
-//   "#ssh"                select its name cell for a reset; a further "#" step adds
-//                         to the selection, any other step starts from none
-//   "!ssh exit 1: busy"   fake insserv exits 1 for ssh, "busy" on standard error;
-//                         also "!cron crash", "!cron hang", "!no insserv"
-//   "!cron directory"     a non-empty directory stands where cron's override goes
-//   "!no overrides directory"
-bool prepare(TestRoot &root, TestTable &table, const QStringList &steps)
-{
-    bool reset = false;
-    for (const QString &step : steps) {
-        const QString name = step.mid(1).section(' ', 0, 0), argument = step.section(' ', 1);
-        if (!step.startsWith('#') || !reset)
-            table.clearSelection();
-        if (step.startsWith('+') || step.startsWith('-')) {
-            table.cell(name, 1)->setSelected(true);
-            table.switch_services_state(step.startsWith('+'));
-        } else if (step.startsWith('@')) {
-            table.level_cell(name, argument.section(' ', 0, 0))->setSelected(true);
-            table.switch_services_runlevels(argument.section(' ', 1));
-        } else if (step.startsWith('~')) {
-            table.setRowHidden(table.row_of(name), true);
-        } else if (step.startsWith('#')) {
-            table.cell(name, 0)->setSelected(true);
-            reset = true;
-        } else if (step == "!no overrides directory") {
-            QDir(root.path(overrides)).removeRecursively();
-        } else if (step == "!no insserv") {
-            root.insserv().remove_program();
-        } else if (argument == "directory") {
-            QDir().mkpath(root.path(overrides + name + "/keep"));
-        } else {
-            root.insserv().set_behaviour(name, argument.section(": ", 0, 0));
-            root.insserv().set_stderr(name, argument.section(": ", 1));
-        }
-    }
-    return reset;
-}
-
-// The same read from the links: "." on a runlevel without one, "?" for several.
 QString links(const TestRoot &root, const QString &name)
 {
     QString kinds;
@@ -82,19 +112,18 @@ QString links(const TestRoot &root, const QString &name)
     return kinds;
 }
 
-// Per row: the service, "on" or "off", its mark on each runlevel ("." for none),
-// then its links.
-QStringList configuration(const TestRoot &root, const TestTable &table)
+// Replaces both fakes by the real insserv with every path pointing into the root: without -i
+// it would write its dependency files into the host's own /etc/init.d.
+void use_real_insserv(TestRoot &root)
 {
-    QStringList result;
-    for (int row = 0; row < table.rowCount(); ++row) {
-        const QString name = table.item(row, 0)->text();
-        QString line = name + (table.item(row, 1)->text() == ServiceTable::disabled_mark ? " off " : " on ");
-        for (int column = TestTable::column_of("S"); column <= TestTable::column_of("0"); ++column)
-            line += table.item(row, column)->data(ServiceTable::MarkRole).toString().leftJustified(1, '.');
-        result << line + ' ' + links(root, name);
+    QVERIFY2(!root.path().contains('\''), "the root's path cannot be quoted for the shell");
+    const QString wrapper = QStringLiteral("#!/bin/sh\nexec /sbin/insserv -p '%1/etc/init.d' -c '%1/etc/insserv.conf'"
+                                           " -o '%1/etc/insserv/overrides' -i '%1/etc/init.d' \"$@\"\n")
+                                .arg(root.path());
+    for (const char *program : {"sbin/insserv", "bin/insserv"}) {
+        root.write_file(program, wrapper.toUtf8());
+        QVERIFY(QFile::setPermissions(root.path(program), QFile::ReadOwner | QFile::ExeOwner));
     }
-    return result;
 }
 
 } // namespace
@@ -106,11 +135,18 @@ class TestApply : public QObject
 private slots:
     void override_format_data();
     void override_format();
-    void unsafe_names_never_become_paths();
-    void interrupted_write_keeps_the_old_override();
-    void apply_and_reset_data();
-    void apply_and_reset();
+    void writes_stay_inside_the_overrides_and_whole();
+    void plans_data();
+    void plans();
+    void failures_roll_back_data();
+    void failures_roll_back();
+    void error_output_stays_readable();
+    void previews_show_diffs_and_commands();
+    void table_applies_and_resets_data();
+    void table_applies_and_resets();
     void real_insserv_makes_the_links();
+    void real_insserv_loop_changes_nothing();
+    void real_update_rc_d_keeps_disabled_services_disabled();
     void headers_read_back_unchanged();
 };
 
@@ -125,8 +161,9 @@ void TestApply::override_format_data()
     QTest::newRow("continuation line kept in place")
         << QStringList{"Description: runs", "  scheduled jobs", "Default-Start: 2"} << QStringList{"3=S"}
         << QStringList{"Description: runs", "scheduled jobs", "Default-Start: 2 3"};
-    QTest::newRow("missing Default-Start not created, emptied field keeps one blank")
-        << QStringList{"Default-Stop: 2"} << QStringList{"2=S"} << QStringList{"Default-Stop: "};
+    QTest::newRow("missing fields are added, emptied field keeps one blank")
+        << QStringList{"Default-Stop: 2"} << QStringList{"2=S", "4=K"}
+        << QStringList{"Default-Stop:  4", "Default-Start: 2"};
     QTest::newRow("dependencies replaced at the end, continuation of a dropped field kept")
         << QStringList{"Required-Start: $network", "  $syslog", "Default-Start: 2"}
         << QStringList{"Required-Stop=", "Should-Start=+nfs-common $network"}
@@ -157,26 +194,24 @@ void TestApply::override_format()
     QCOMPARE(root.read_file(overrides + "svc"), TestRoot::header(override));
 }
 
-void TestApply::unsafe_names_never_become_paths()
+// Names that are not file names never become paths, nor is a symbolic link followed out of the
+// overrides. A full disk stops a write halfway (root ignores permissions, so a file size limit
+// stands in for it): the old override stays whole.
+void TestApply::writes_stay_inside_the_overrides_and_whole()
 {
     TestRoot root;
     root.add_script("cron", {"Default-Start: 2"});
     const QByteArray script = root.read_file("etc/init.d/cron");
+    const QVariantMap change{{"level", "2"}, {"value", "K"}};
     for (const char *name : {"", ".", "..", "../../init.d/cron"}) {
-        QVERIFY(!write_override(Service(name), QVariantMap{{"level", "2"}, {"value", "K"}}, override_level, nullptr,
-                                nullptr));
-        QVERIFY(!remove_override(Service(name)));
-        QVERIFY(!override_exists(Service(name)));
+        QVERIFY(!write_override(Service(name), change, override_level, nullptr, nullptr));
+        QVERIFY(!remove_override(Service(name)) && !override_exists(Service(name)));
     }
+    QVERIFY(QFile::link("../../init.d/cron", root.path(overrides + "cron")));
+    QVERIFY(!write_override(Service("cron"), change, override_level, nullptr, nullptr));
     QCOMPARE(root.read_file("etc/init.d/cron"), script);
-}
+    QVERIFY(QFile::remove(root.path(overrides + "cron")));
 
-// A full disk stops the write halfway (root ignores permissions, so a file size
-// limit stands in for it): the old override must stay whole and nothing else appear.
-void TestApply::interrupted_write_keeps_the_old_override()
-{
-    TestRoot root;
-    root.add_script("cron", {});
     root.add_override("cron", {"Description: " + QString(4000, 'x'), "Default-Start: 2"});
     const QByteArray before = root.read_file(overrides + "cron");
     rlimit saved{};
@@ -185,8 +220,7 @@ void TestApply::interrupted_write_keeps_the_old_override()
     limited.rlim_cur = 1024;
     const auto handler = std::signal(SIGXFSZ, SIG_IGN);
     setrlimit(RLIMIT_FSIZE, &limited);
-    const bool written = write_override(Service("cron"), QVariantMap{{"level", "2"}, {"value", "K"}}, override_level,
-                                        nullptr, nullptr);
+    const bool written = write_override(Service("cron"), change, override_level, nullptr, nullptr);
     setrlimit(RLIMIT_FSIZE, &saved);
     std::signal(SIGXFSZ, handler);
     QVERIFY(!written);
@@ -194,71 +228,225 @@ void TestApply::interrupted_write_keeps_the_old_override()
     QCOMPARE(QDir(root.path(overrides)).entryList(QDir::Files | QDir::Hidden), QStringList{"cron"});
 }
 
-// Steps, calls of the fake insserv, message boxes ("title: text") and the entries
-// left in the overrides directory, each joined by ", ".
-void TestApply::apply_and_reset_data()
+void TestApply::plans_data()
+{
+    QTest::addColumn<QString>("steps");
+    QTest::addColumn<QString>("plan");
+    const QString relinked = "insserv --dryrun %1, insserv --remove --force %1, insserv %1";
+    QTest::newRow("worked example: cron level 2 K, ssh disabled, rsync enabled")
+        << "@cron 2 K, -ssh, +rsync" << "write cron, " + relinked.arg("cron") + ", update-rc.d ssh disable, insserv rsync";
+    QTest::newRow("three levels of one service: three writes, one removal and registration")
+        << "@cron 2 K, @cron 3 K, @cron 4" << "write cron, write cron, write cron, " + relinked.arg("cron");
+    QTest::newRow("disabled and edited in level 2 ends disabled")
+        << "@cron 2, -cron" << "write cron, " + relinked.arg("cron") + ", update-rc.d cron disable";
+    QTest::newRow("remove 30, remove 3, register 2, register 20") << "+alpha, -ssh, +delta, -charlie"
+        << "update-rc.d charlie disable, update-rc.d ssh disable, insserv delta, insserv alpha";
+    QTest::newRow("equal sequences in reverse map order, unlisted service last")
+        << "+abel, +delta, +rsync, -ssh" << "update-rc.d ssh disable, insserv rsync, insserv delta, insserv abel";
+    QTest::newRow("service without links edited is written and removed only")
+        << "@rsync 3 K" << "write rsync, insserv --remove --force rsync";
+    QTest::newRow("a disabled service edited stays disabled")
+        << "@echo 3 K" << "write echo, " + relinked.arg("echo") + ", update-rc.d echo disable";
+    QTest::newRow("enabling turns its stop links back into start links") << "+echo" << "update-rc.d echo enable";
+    QTest::newRow("enabling without stop links where it starts registers afresh")
+        << "+odd" << "insserv --remove --force odd, insserv odd";
+    QTest::newRow("a script that only stops is removed") << "-halt" << "insserv --remove halt";
+    QTest::newRow("reset: dry runs, removals from the top, registrations from the bottom, unlisted last")
+        << "#ssh, #abel, #cron, #ssh"
+        << "delete abel, insserv --dryrun cron, insserv --dryrun ssh, insserv --dryrun abel, insserv --remove --force "
+           "ssh, insserv --remove --force cron, insserv --remove --force abel, insserv cron, insserv ssh, insserv abel";
+    QTest::newRow("dependencies of a disabled linked service")
+        << "&echo Should-Start=+nfs" << "write echo, " + relinked.arg("echo") + ", update-rc.d echo disable";
+    QTest::newRow("dependencies of a service without links are only checked")
+        << "&rsync Required-Start=" << "write rsync, insserv --dryrun rsync";
+    QTest::newRow("nothing pending") << "" << "";
+}
+
+void TestApply::plans()
+{
+    QFETCH(QString, steps);
+    TestRoot root;
+    const ApplyPlan plan = plan_of(steps, install_fixture(root));
+    QTEST(describe(plan.steps), "plan");
+    // Plans are made, not carried out.
+    QCOMPARE(QDir(root.path(overrides)).entryList(QDir::Files), QStringList{"abel"});
+}
+
+void TestApply::failures_roll_back_data()
+{
+    QTest::addColumn<QString>("steps");
+    QTest::addColumn<QString>("failing"); // the command that fails once; a directory takes its override's place
+    QTest::addColumn<QString>("ran");
+    QTest::addColumn<QString>("outcome"); // the error, then the details
+    QTest::addColumn<QString>("overrides_left");
+    const QString relinked = "insserv --dryrun %1, insserv --remove --force %1, insserv %1";
+    QTest::newRow("dry run refused: nothing removed, nothing registered")
+        << "@cron 2 K, -ssh" << "insserv --dryrun cron" << "insserv --dryrun cron"
+        << "cron: loop | Done:; Written: cron; ; Restored:; Deleted: cron" << "abel";
+    QTest::newRow("registration refused after the dry run: back and registered again")
+        << "@cron 2 K, @ssh 3" << "insserv ssh"
+        << "insserv --dryrun cron, insserv --dryrun ssh, insserv --remove --force ssh, insserv --remove --force cron, "
+           "insserv cron, insserv ssh, insserv ssh"
+        << "ssh: loop | Done:; Written: ssh; Written: cron; insserv --dryrun cron; insserv --dryrun ssh; insserv "
+           "--remove --force ssh; insserv --remove --force cron; insserv cron; ; Restored:; Deleted: ssh; insserv ssh"
+        << "abel, cron";
+    QTest::newRow("second disable fails: the first stays, the second is registered again")
+        << "-ssh, -charlie" << "update-rc.d ssh disable"
+        << "update-rc.d charlie disable, update-rc.d ssh disable, insserv ssh"
+        << "ssh: loop | Done:; update-rc.d charlie disable; ; Restored:; insserv ssh" << "abel";
+    QTest::newRow("a disabled service is disabled again")
+        << "@echo 3 K" << "insserv echo" << relinked.arg("echo") + ", insserv echo, update-rc.d echo disable"
+        << "echo: loop | Done:; Written: echo; insserv --dryrun echo; insserv --remove --force echo; ; Restored:; "
+           "Deleted: echo; insserv echo; update-rc.d echo disable"
+        << "abel";
+    QTest::newRow("an override that cannot be restored is named")
+        << "#abel" << "insserv --remove --force abel" << "insserv --dryrun abel, insserv --remove --force abel"
+        << "abel: loop | Done:; Deleted: abel; insserv --dryrun abel; ; Not restored:; abel: Overrides directory "
+           "\"etc/insserv/overrides\" does not exist."
+        << "-";
+    QTest::newRow("reset: a registration fails, every override comes back")
+        << "#abel, #cron" << "insserv cron"
+        << "insserv --dryrun cron, insserv --dryrun abel, insserv --remove --force cron, insserv --remove --force abel, "
+           "insserv cron, insserv cron"
+        << "cron: loop | Done:; Deleted: abel; insserv --dryrun cron; insserv --dryrun abel; insserv --remove --force "
+           "cron; insserv --remove --force abel; ; Restored:; Restored: abel; insserv cron"
+        << "abel";
+    QTest::newRow("the disk is full: nothing is written, nothing runs")
+        << "@abel 3 K, -ssh" << "full disk" << "" << "Error while creating override file | " << "abel";
+    QTest::newRow("a write fails: earlier writes are undone, nothing runs")
+        << "@ssh 3, @cron 2 K" << "cron" << "" << "Error while creating override file | Done:; Written: ssh; ; Restored:; Deleted: ssh"
+        << "abel, cron";
+}
+
+// The fake runner fails the given command once, printing "loop"; a failing removal also takes the
+// overrides directory away; a full disk is a file size limit. Paths in the details are shown
+// relative to the root. Whatever happens, abel's override is either gone or as it was.
+void TestApply::failures_roll_back()
+{
+    QFETCH(QString, steps);
+    QFETCH(QString, failing);
+    TestRoot root;
+    const ApplyPlan plan = plan_of(steps, install_fixture(root));
+    if (!failing.contains(' '))
+        QDir().mkpath(root.path(overrides + failing + "/keep"));
+    QStringList ran;
+    const ProcessRunner runner = [&](const QString &program, const QStringList &arguments) {
+        ran << QFileInfo(program).fileName() + ' ' + arguments.join(' ');
+        ProcessResult result{true, true, false, 0, {}};
+        if (ran.last() == failing) {
+            failing.clear();
+            result = {true, true, false, 1, "loop"};
+            if (arguments.contains("--remove"))
+                QDir(root.path(overrides)).removeRecursively();
+        }
+        return result;
+    };
+    const QByteArray abel = root.read_file(overrides + "abel");
+    rlimit saved{};
+    getrlimit(RLIMIT_FSIZE, &saved);
+    rlimit limited = saved;
+    limited.rlim_cur = failing == "full disk" ? 16 : saved.rlim_cur;
+    const auto handler = std::signal(SIGXFSZ, SIG_IGN);
+    setrlimit(RLIMIT_FSIZE, &limited);
+    const PlanOutcome outcome = execute_plan(plan, runner);
+    setrlimit(RLIMIT_FSIZE, &saved);
+    std::signal(SIGXFSZ, handler);
+    QTEST(ran.join(", "), "ran");
+    QVERIFY(!QFile::exists(root.path(overrides + "abel")) || root.read_file(overrides + "abel") == abel);
+    const QString error = outcome.error->message().replace("An error has occured on processing \"", "")
+                              .replace("\"  service: ", ": ");
+    QTEST(QString(error + " | " + outcome_details(outcome))
+              .replace(QRegularExpression("\\S*/(etc/insserv/overrides/|s?bin/)"), "")
+              .replace(root.path() + '/', "")
+              .replace('\n', "; "),
+          "outcome");
+    const QDir left(root.path(overrides));
+    QTEST(left.exists() ? left.entryList(QDir::AllEntries | QDir::NoDotAndDotDot).join(", ") : "-", "overrides_left");
+}
+
+// Megabytes of bytes that are not UTF-8 become a message that a box can show.
+void TestApply::error_output_stays_readable()
+{
+    const ProcessRunner flood = [](const QString &, const QStringList &) {
+        return ProcessResult{true, true, false, 1, QByteArray(1 << 20, '\xff')};
+    };
+    try {
+        run_step(insserv_step("cron", "S", false, false), flood);
+        QFAIL("a failing run must throw");
+    } catch (const InsservError &error) {
+        QVERIFY(error.message().size() < 4200 && error.message().contains(QChar(0xfffd)));
+    }
+}
+
+void TestApply::previews_show_diffs_and_commands()
+{
+    TestRoot root;
+    const SystemFacts facts = install_fixture(root);
+    const auto preview = [&](const QString &steps) {
+        return plan_preview(plan_of(steps, facts)).replace(root.path(), "");
+    };
+    QCOMPARE(preview("@cron 2 K, -ssh"), "--- /etc/init.d/cron\n+++ /etc/insserv/overrides/cron\n@@ -1,5 +1,5 @@\n"
+                                         " ### BEGIN INIT INFO\n # Provides: cron\n-# Default-Start: 2 3 4 5\n"
+                                         "-# Default-Stop: 0 1 6\n+# Default-Start: 3 4 5\n+# Default-Stop: 0 1 2 6\n"
+                                         " ### END INIT INFO\n\n/sbin/insserv --dryrun cron\n"
+                                         "/sbin/insserv --remove --force cron\n/sbin/insserv cron\n"
+                                         "/usr/sbin/update-rc.d ssh disable");
+    QCOMPARE(preview("&abel Required-Start=ssh"),
+             "--- /etc/insserv/overrides/abel\n+++ /etc/insserv/overrides/abel\n@@ -1,3 +1,4 @@\n"
+             " ### BEGIN INIT INFO\n # Default-Start: 2\n+# Required-Start: ssh\n ### END INIT INFO\n\n"
+             "/sbin/insserv --dryrun abel");
+    QCOMPARE(preview("#abel"), "/etc/insserv/overrides/abel: override deleted\n\n/sbin/insserv --dryrun abel\n"
+                               "/sbin/insserv --remove --force abel\n/sbin/insserv abel");
+}
+
+// Steps as for plans, plus "~ssh" hiding the service's row (hidden rows take part) and
+// "!KEY BEHAVIOUR[: ERROR OUTPUT]" for the fake insserv ("!=cron exit 1" acts on "insserv cron"
+// only), "!cron directory" and "!no overrides directory". The outcome: the calls, then the boxes.
+void TestApply::table_applies_and_resets_data()
 {
     QTest::addColumn<QString>("steps");
     QTest::addColumn<QString>("calls");
     QTest::addColumn<QString>("boxes");
-    QTest::addColumn<QString>("overrides_left");
-    const QString applied = "Result: Changes are applied";
     const QString failed = "Error: An error has occured on processing \"%1\"  service%2";
-    // The worked example, plus charlie disabled to make ssh the second of three.
-    const QString failing = "@cron 2 K, -ssh, -charlie, +rsync, ";
-
-    QTest::newRow("worked example: cron level 2 K, ssh disabled, rsync enabled")
-        << "@cron 2 K, -ssh, +rsync" << "--remove --force cron, cron, --remove ssh, rsync" << applied << "abel, cron";
-    QTest::newRow("remove 30, remove 3, register 2, register 20")
-        << "+alpha, -ssh, +delta, -charlie" << "--remove charlie, --remove ssh, delta, alpha" << applied << "abel";
-    QTest::newRow("disabled and edited in level 2 ends unregistered")
-        << "@cron 2, -cron" << "--remove --force cron, cron, --remove cron" << applied << "abel, cron";
-    QTest::newRow("hidden row not run, service without links edited stays off")
-        << "-cron, -ssh, @ssh 2 K, ~ssh, @rsync 3 K" << "--remove --force rsync, --remove cron" << applied
-        << "abel, rsync";
-    QTest::newRow("equal sequences in reverse name order, unlisted service last")
-        << "+abel, +delta, +rsync, -ssh" << "--remove ssh, rsync, delta, abel" << applied << "abel";
-    QTest::newRow("nothing pending") << "" << "" << applied << "abel";
-
-    QTest::newRow("missing overrides directory") << failing + "!no overrides directory" << ""
-        << "Error: Overrides directory \"<root>/etc/insserv/overrides\" does not exist." << "";
-    QTest::newRow("override cannot be written")
-        << failing + "!cron directory" << "" << "Error: Error while creating override file" << "abel, cron";
-    QTest::newRow("insserv missing")
-        << failing + "!no insserv" << "" << failed.arg("cron", ": insserv error") << "abel, cron";
-    QTest::newRow("exit 3, no error output")
-        << failing + "!cron exit 3" << "--remove --force cron" << failed.arg("cron", "!") << "abel, cron";
-    QTest::newRow("exit 1 with error output, second of three service changes") << failing + "!ssh exit 1: busy"
-        << "--remove --force cron, cron, --remove charlie, --remove ssh" << failed.arg("ssh", ": busy") << "abel, cron";
-    QTest::newRow("crash")
-        << failing + "!cron crash" << "--remove --force cron" << failed.arg("cron", "!") << "abel, cron";
-    QTest::newRow("never finishes")
-        << failing + "!cron hang" << "--remove --force cron" << failed.arg("cron", ": insserv error") << "abel, cron";
-
-    QTest::newRow("reset without override")
-        << "#cron" << "--remove --force cron, cron" << "Result: Reset is completed" << "abel";
+    QTest::newRow("worked example, hidden rows applied")
+        << "@cron 2 K, ~cron, -ssh, +rsync, ~rsync" << "--dryrun cron, --remove --force cron, cron, update-rc.d "
+                                                      "ssh disable, rsync"
+        << "Result: Changes are applied | Done:; Written: /etc/insserv/overrides/cron; /sbin/insserv --dryrun "
+           "cron; /sbin/insserv --remove --force cron; /sbin/insserv cron; /usr/sbin/update-rc.d ssh disable; "
+           "/sbin/insserv rsync";
+    QTest::newRow("nothing pending") << "" << "" << "Result: Changes are applied";
+    QTest::newRow("registration fails after the dry run") << "@cron 2 K, !=--remove --force cron exit 3"
+        << "--dryrun cron, --remove --force cron, cron"
+        << failed.arg("cron", "!") + " | Done:; Written: /etc/insserv/overrides/cron; /sbin/insserv --dryrun cron; "
+                                     "; Restored:; Deleted: /etc/insserv/overrides/cron; /sbin/insserv cron";
+    QTest::newRow("insserv never finishes") << "-ssh, !update-rc.d ssh hang" << "update-rc.d ssh disable, ssh"
+        << failed.arg("ssh", ": update-rc.d error") + " | Restored:; /sbin/insserv ssh";
+    QTest::newRow("insserv missing") << "+rsync, !no insserv" << "" << failed.arg("rsync", ": insserv error");
+    QTest::newRow("insserv killed by a signal") << "+rsync, !rsync crash" << "rsync" << failed.arg("rsync", "!");
+    QTest::newRow("missing overrides directory") << "@cron 2 K, !no overrides directory" << ""
+        << "Error: Overrides directory \"/etc/insserv/overrides\" does not exist.";
+    QTest::newRow("reset") << "#cron, #abel"
+        << "--dryrun cron, --dryrun abel, --remove --force cron, --remove --force abel, cron, abel"
+        << "Result: Reset is completed | Done:; Deleted: /etc/insserv/overrides/abel; /sbin/insserv --dryrun cron; "
+           "/sbin/insserv --dryrun abel; /sbin/insserv --remove --force cron; /sbin/insserv --remove --force abel; "
+           "/sbin/insserv cron; /sbin/insserv abel";
     QTest::newRow("reset with an undeletable override")
-        << "!ssh directory, #ssh, #abel" << "" << "Error: Error while resetting service settings" << "abel, ssh";
+        << "!ssh directory, #ssh, #abel" << "" << "Error: Error while resetting service settings";
 }
 
-// Listed services start on 2 to 5 and stop on 0, 1 and 6 with one sequence
-// number, "linked" ones have links; abel has an override but is not listed.
-void TestApply::apply_and_reset()
+// Listed services start on 2 to 5 and stop on 0, 1 and 6; cron and ssh are linked; abel has an
+// override but is not listed.
+void TestApply::table_applies_and_resets()
 {
     QFETCH(QString, steps);
-    QFETCH(QString, calls);
-    QFETCH(QString, boxes);
-    QFETCH(QString, overrides_left);
     test_hooks::set_process_timeout(300);
     TestRoot root;
     QStringList listing;
-    for (const QString &entry :
-         QStringList{"cron 2 linked", "ssh 3 linked", "charlie 30 linked", "delta 2", "rsync 2", "alpha 20"}) {
-        const QString name = entry.section(' ', 0, 0), number = entry.section(' ', 1, 1).rightJustified(2, '0');
+    for (const QString name : {"cron", "ssh", "rsync"}) {
         root.add_script(name, {"Provides: " + name, "Default-Start: 2 3 4 5", "Default-Stop: 0 1 6"});
-        listing << "S:" + number + ":2 3 4 5:" + name << "K:" + number + ":0 1 6:" + name;
-        if (entry.endsWith("linked"))
-            root.add_link("2", "S" + number + name);
+        listing << "S:02:2 3 4 5:" + name << "K:02:0 1 6:" + name;
+        if (name != "rsync")
+            root.add_link("2", "S02" + name);
     }
     root.add_script("abel", {"Default-Start: 2"});
     root.add_override("abel", {"Default-Start: 2"});
@@ -267,12 +455,35 @@ void TestApply::apply_and_reset()
     QVERIFY(table.load());
     root.insserv().clear_calls();
 
-    const bool reset = prepare(root, table, steps.split(", ", Qt::SkipEmptyParts));
-    QCOMPARE(answered([&] { reset ? table.reset_services_defaults() : table.apply_changes(); }).join(", "),
-             boxes.replace("<root>", root.path()));
-    QCOMPARE(root.insserv().calls().join(", "), calls);
-    // A directory standing for an override is still there.
-    QCOMPARE(QDir(root.path(overrides)).entryList(QDir::AllEntries | QDir::NoDotAndDotDot).join(", "), overrides_left);
+    bool reset = false;
+    for (const QString &step : steps.split(", ", Qt::SkipEmptyParts)) {
+        const QString name = step.mid(1).section(' ', 0, 0), argument = step.section(' ', 1);
+        if (!step.startsWith('#'))
+            table.clearSelection();
+        if (step.startsWith('+') || step.startsWith('-')) {
+            table.cell(name, 1)->setSelected(true);
+            table.switch_services_state(step.startsWith('+'));
+        } else if (step.startsWith('@')) {
+            table.level_cell(name, argument.section(' ', 0, 0))->setSelected(true);
+            table.switch_services_runlevels(argument.section(' ', 1));
+        } else if (step.startsWith('~')) {
+            table.setRowHidden(table.row_of(name), true);
+        } else if (step.startsWith('#')) {
+            table.cell(name, 0)->setSelected(true);
+            reset = true;
+        } else if (step == "!no overrides directory") {
+            QDir(root.path(overrides)).removeRecursively();
+        } else if (step == "!no insserv") {
+            root.insserv().remove_program();
+        } else if (argument == "directory") {
+            QDir().mkpath(root.path(overrides + name + "/keep"));
+        } else {
+            const int split = step.contains(" exit ") ? step.lastIndexOf(" exit ") : step.lastIndexOf(' ');
+            root.insserv().set_behaviour(step.mid(1, split - 1), step.mid(split + 1));
+        }
+    }
+    QTEST(answered(root, [&] { reset ? table.reset_services_defaults() : table.apply_changes(); }), "boxes");
+    QTEST(root.insserv().calls().join(", "), "calls");
 }
 
 void TestApply::real_insserv_makes_the_links()
@@ -281,16 +492,7 @@ void TestApply::real_insserv_makes_the_links()
         QSKIP("/sbin/insserv is not installed (Debian package insserv)");
     test_hooks::set_process_timeout(30000);
     TestRoot root;
-    QVERIFY2(!root.path().contains('\''), "the root's path cannot be quoted for the shell");
-    // Replaces both fakes. Every path of insserv points into the root: without -i it
-    // would write its dependency files into the host's own /etc/init.d.
-    const QString wrapper = QStringLiteral("#!/bin/sh\nexec /sbin/insserv -p '%1/etc/init.d' -c '%1/etc/insserv.conf'"
-                                           " -o '%1/etc/insserv/overrides' -i '%1/etc/init.d' \"$@\"\n")
-                                .arg(root.path());
-    for (const char *program : {"sbin/insserv", "bin/insserv"}) {
-        root.write_file(program, wrapper.toUtf8());
-        QVERIFY(QFile::setPermissions(root.path(program), QFile::ReadOwner | QFile::ExeOwner));
-    }
+    use_real_insserv(root);
     // $local_fs is the virtual facility of mountall; webapp requires database, so
     // insserv refuses to register webapp first.
     root.write_config("$local_fs +mountall\n");
@@ -304,22 +506,119 @@ void TestApply::real_insserv_makes_the_links()
     QCOMPARE(QProcess::execute(root.path("sbin/insserv"), {"mountall", "cron", "ssh"}), 0);
 
     TestTable before;
-    QCOMPARE(answered([&] { QVERIFY(before.load()); }), QStringList());
-    prepare(root, before, {"@cron 2 K", "@cron 5", "-ssh", "+webapp", "+database"});
-    QCOMPARE(answered([&] { before.apply_changes(); }), QStringList{"Result: Changes are applied"});
+    QCOMPARE(answered(root, [&] { QVERIFY(before.load()); }), QString());
+    for (const auto &level : {std::make_pair("2", "K"), std::make_pair("5", "")}) {
+        before.clearSelection();
+        before.level_cell("cron", level.first)->setSelected(true);
+        before.switch_services_runlevels(level.second);
+    }
+    for (const char *name : {"webapp", "database"}) {
+        before.clearSelection();
+        before.cell(name, 1)->setSelected(true);
+        before.switch_services_state(true);
+    }
+    QCOMPARE(answered(root, [&] { before.apply_changes(); }).section(" | ", 0, 0), "Result: Changes are applied");
     QCOMPARE(root.read_file(overrides + "cron"),
              TestRoot::header({"Provides: cron", "Required-Start: $local_fs", "Required-Stop: $local_fs",
                                "Default-Start: 3 4", "Default-Stop: 0 1 2 6"}));
-    TestTable after;
-    QCOMPARE(answered([&] { after.load(); }), QStringList());
-    QCOMPARE(configuration(root, after),
-             QStringList({"cron on .KKSS.KK .KKSS.KK", "database on .KSSSSKK .KSSSSKK", "mountall on .KSSSSKK .KSSSSKK",
-                          "ssh off .KSSSSKK ........", "webapp on .KSSSSKK .KSSSSKK"}));
+    QCOMPARE(links(root, "cron") + links(root, "database") + links(root, "webapp"), ".KKSS.KK.KSSSSKK.KSSSSKK");
 
-    prepare(root, after, {"#cron"});
-    QCOMPARE(answered([&] { after.reset_services_defaults(); }), QStringList{"Result: Reset is completed"});
+    TestTable after;
+    QCOMPARE(answered(root, [&] { after.load(); }), QString());
+    after.cell("cron", 0)->setSelected(true);
+    QCOMPARE(answered(root, [&] { after.reset_services_defaults(); }).section(" | ", 0, 0),
+             "Result: Reset is completed");
     QVERIFY(QDir(root.path(overrides)).isEmpty());
     QCOMPARE(links(root, "cron"), QStringLiteral(".KSSSSKK"));
+}
+
+// ssh requires cron. A second writer gives cron an override that requires ssh after the table was
+// loaded; a level edit of cron, and an edit that makes cron require ssh, then each meet a loop in
+// their dry run: the error is shown, the overrides are byte for byte as before, and no link moved.
+void TestApply::real_insserv_loop_changes_nothing()
+{
+    if (!QFileInfo("/sbin/insserv").isExecutable())
+        QSKIP("/sbin/insserv is not installed (Debian package insserv)");
+    test_hooks::set_process_timeout(30000);
+    TestRoot root;
+    use_real_insserv(root);
+    root.write_config("");
+    for (const QString script : {"cron|", "ssh|cron"}) {
+        const QString name = script.section('|', 0, 0);
+        root.add_script(name, {"Provides: " + name, "Required-Start: " + script.section('|', 1), "Required-Stop:",
+                               "Default-Start: 2 3 4 5", "Default-Stop: 0 1 6"});
+        QVERIFY(QFile::setPermissions(root.path("etc/init.d/" + name), QFile::ReadOwner | QFile::ExeOwner));
+    }
+    QCOMPARE(QProcess::execute(root.path("sbin/insserv"), {"cron", "ssh"}), 0);
+    const QString before = links(root, "cron") + links(root, "ssh");
+    const QRegularExpression refused("^Error: An error has occured on processing \"cron\"  service: .*There is a loop");
+
+    TestTable level_edit;
+    QCOMPARE(answered(root, [&] { QVERIFY(level_edit.load()); }), QString());
+    level_edit.level_cell("cron", "2")->setSelected(true);
+    level_edit.switch_services_runlevels("K");
+    root.add_override("cron", {"Provides: cron", "Required-Start: ssh", "Required-Stop:", "Default-Start: 2 3 4 5"});
+    const QByteArray override = root.read_file(overrides + "cron");
+    QVERIFY(refused.match(answered(root, [&] { level_edit.apply_changes(); })).hasMatch());
+    QCOMPARE(root.read_file(overrides + "cron"), override);
+    QCOMPARE(links(root, "cron") + links(root, "ssh"), before);
+
+    QFile::remove(root.path(overrides + "cron"));
+    TestTable dependency_edit;
+    QCOMPARE(answered(root, [&] { QVERIFY(dependency_edit.load()); }), QString());
+    const QVariantList payload{QVariantMap{{"keyword", "Required-Start"},
+                                           {"dependencies", QVariantList{QVariantMap{{"service name", "ssh"}}}}}};
+    QVERIFY(refused.match(answered(root, [&] {
+        dependency_edit.run_plan(plan_dependencies("cron", payload, dependency_edit.system_facts()), {}, nullptr);
+    })).hasMatch());
+    QVERIFY(!QFile::exists(root.path(overrides + "cron")));
+    QCOMPARE(links(root, "cron") + links(root, "ssh"), before);
+}
+
+// Debian's update-rc.d has no option for another root: here it runs in a private mount namespace
+// where the test root stands in for /etc, and leaves systemd alone. A service disabled by the table
+// keeps stop links only, through "insserv NAME" and "update-rc.d NAME defaults"; one disabled that
+// way beforehand loads as disabled; enabling brings its start links back.
+void TestApply::real_update_rc_d_keeps_disabled_services_disabled()
+{
+    if (!QFileInfo("/sbin/insserv").isExecutable() || !QFileInfo("/usr/sbin/update-rc.d").isExecutable())
+        QSKIP("insserv or update-rc.d is not installed (Debian packages insserv, init-system-helpers)");
+    if (QProcess::execute("unshare", {"--mount", "true"}) != 0)
+        QSKIP("no mount namespaces here (needs root): update-rc.d cannot be kept inside the test root");
+    test_hooks::set_process_timeout(30000);
+    TestRoot root;
+    use_real_insserv(root);
+    root.write_file("usr/sbin/update-rc.d", QStringLiteral("#!/bin/sh\n_SKIP_SYSTEMD_NATIVE=1 exec '%1/tools/sample-namespace'"
+                                                           " --root '%2' -- /usr/sbin/update-rc.d \"$@\"\n")
+                                                .arg(SOURCE_DIR, root.path())
+                                                .toUtf8());
+    QVERIFY(QFile::setPermissions(root.path("usr/sbin/update-rc.d"), QFile::ReadOwner | QFile::ExeOwner));
+    root.write_config("$local_fs +vornmount\n");
+    for (const QString name : {"vornmount", "vornmail", "vornold"}) {
+        const QString needs = name == "vornmount" ? "" : "$local_fs";
+        root.add_script(name, {"Provides: " + name, "Required-Start: " + needs, "Required-Stop: " + needs,
+                               name == "vornmount" ? "Default-Start: S" : "Default-Start: 2 3 4 5",
+                               "Default-Stop: 0 1 6"});
+        QVERIFY(QFile::setPermissions(root.path("etc/init.d/" + name), QFile::ReadOwner | QFile::ExeOwner));
+    }
+    QCOMPARE(QProcess::execute(root.path("sbin/insserv"), {"vornmount", "vornmail", "vornold"}), 0);
+    QCOMPARE(QProcess::execute(root.path("usr/sbin/update-rc.d"), {"vornold", "disable"}), 0);
+
+    const auto switch_state = [&](bool enable) {
+        TestTable table;
+        QCOMPARE(answered(root, [&] { QVERIFY(table.load()); }), QString());
+        QCOMPARE(table.cell("vornold", 1)->text() + table.cell("vornold", 10)->text(), QStringLiteral("offoff"));
+        table.cell("vornmail", 1)->setSelected(true);
+        table.switch_services_state(enable);
+        QCOMPARE(answered(root, [&] { table.apply_changes(); }).section(" | ", 0, 0), "Result: Changes are applied");
+    };
+    switch_state(false);
+    QCOMPARE(links(root, "vornmail"), QStringLiteral(".KKKKKKK"));
+    QCOMPARE(QProcess::execute(root.path("sbin/insserv"), {"vornmail"}), 0);
+    QCOMPARE(QProcess::execute(root.path("usr/sbin/update-rc.d"), {"vornmail", "defaults"}), 0);
+    QCOMPARE(links(root, "vornmail"), QStringLiteral(".KKKKKKK"));
+    switch_state(true);
+    QCOMPARE(links(root, "vornmail") + links(root, "vornold"), QStringLiteral(".KSSSSKK.KKKKKKK"));
 }
 
 // A header written back as an override with no change reads back the same, even

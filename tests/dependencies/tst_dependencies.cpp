@@ -1,5 +1,6 @@
 #include "dependencies/dependencies_dialog.h"
 #include "dependencies/dependencies_widget.h"
+#include "table/colour_contrast.h"
 #include "tests/support/modal_watcher.h"
 #include "tests/support/test_root.h"
 #include "tests/support/test_table.h"
@@ -27,15 +28,20 @@ void install(TestRoot &root, const QList<QStringList> &scripts, int linked)
     root.insserv().set_listing(listing);
 }
 
-// "service colour, ...": the colour is named only where it is one of highlighting's opaque solid brushes.
+// "service colour, ...": a colour is named by its hue, and only where it reads on the table's base;
+// "plain" is the palette's own text colour.
 QString painted(const QList<QTableWidgetItem *> &cells)
 {
-    static const QHash<QRgb, QString> names{{qRgb(40, 250, 40), "green"}, {qRgb(250, 0, 0), "red"},
-                                            {qRgb(250, 127, 80), "coral"}, {qRgb(0, 0, 0), "black"}};
+    static const QHash<int, QString> hues{{QColor(40, 250, 40).hslHue(), "green"}, {QColor(250, 0, 0).hslHue(), "red"},
+                                          {QColor(250, 127, 80).hslHue(), "coral"}};
     QStringList result;
-    for (const QTableWidgetItem *cell : cells)
+    for (const QTableWidgetItem *cell : cells) {
+        const QColor colour = cell->foreground().color();
+        const QColor base = cell->tableWidget()->palette().color(QPalette::Base);
+        const QString name = cell->data(Qt::ForegroundRole).isValid() ? hues.value(colour.hslHue()) : "plain";
         result << cell->data(ServiceTable::ServiceNameRole).toString() + ' '
-                + names.value(cell->foreground().style() == Qt::SolidPattern ? cell->foreground().color().rgba() : 0);
+                + (contrast_ratio(colour, base) >= 4.5 ? name : "faint");
+    }
     return result.join(", ");
 }
 
@@ -113,7 +119,7 @@ private slots:
     // Only Required-Start counts: a facility's members, optional ones green, and provided names, in the
     // colour of their provider's state (coral, or red when disabled: unlinked or switched off). A name
     // listed twice keeps the colour of its later listing. "beta  gamma" (two blanks) holds an empty name,
-    // which must not reach a script without "Provides". Switching off leaves an explicit opaque black.
+    // which must not reach a script without "Provides". Switching off gives the cells back their text colour.
     void highlighting_colours_required_start_dependencies()
     {
         QCOMPARE(highlight("user"), "networking coral, offline red, zmailer coral");
@@ -121,7 +127,7 @@ private slots:
         QCOMPARE(highlight("other, alpha"), "beta green, gamma coral, delta green, beta green");
         const QList<QTableWidgetItem *> cells = table->highlighted_items;
         table->highlight_services_dependencies(false);
-        QCOMPARE(painted(cells), "beta black, gamma black, delta black, beta black");
+        QCOMPARE(painted(cells), "beta plain, gamma plain, delta plain, beta plain");
         QCOMPARE(highlight("alpha"), "gamma coral, delta green, beta green");
         table->toggle_item(table->cell("gamma", 1));
         QCOMPARE(highlight("alpha"), "gamma red, delta green, beta green");
@@ -202,22 +208,28 @@ private slots:
             return QString(TestRoot::header({"Provides: web web-alias", "Description: Serves <b>pages</b>",
                                              "Required-Start: $network +opt bar " + added, "Should-Stop: $remote_fs"}));
         };
-        const QString relinked = "--remove --force web, web, need_restart";
-        QTest::newRow("linked; + marks optional") << "web" << "add nfs, add +mail, Apply" << relinked << web("nfs +mail");
-        QTest::newRow("unlinked") << "lone" << "add nfs, Apply" << "--dryrun lone, need_restart"
-                                  << QString(TestRoot::header({"Provides: lone", "Required-Start: bar nfs"}));
-        QTest::newRow("write fails") << "web" << "add nfs, break, Apply, Ok"
+        const QString relinked = "--dryrun web, --remove --force web, web, need_restart";
+        const QString unknown = "No service provides \"sshh\", and the insserv configuration has no facility of that "
+                                "name: insserv will refuse it.\n\nAdd it anyway?";
+        QTest::newRow("linked; + marks optional") << "web" << "add gamma, add +mta, Apply" << relinked
+                                                  << web("gamma +mta");
+        QTest::newRow("unlinked, unknown name corrected") << "lone" << "add sshh>gamma, Apply"
+            << unknown + ", --dryrun lone, need_restart"
+            << QString(TestRoot::header({"Provides: lone", "Required-Start: bar gamma"}));
+        QTest::newRow("write fails") << "web" << "add gamma, break, Apply, Ok"
                                      << "Error while overriding dependencies, need_restart" << "";
         QTest::newRow("unchanged") << "web" << "Close" << "" << "";
-        QTest::newRow("cancelled") << "web" << "add nfs, Cancel" << "" << "";
-        QTest::newRow("escape, No") << "web" << "add nfs, Escape, No" << "Apply changes?" << "";
-        QTest::newRow("escape, Yes") << "web" << "add nfs, Escape, Yes" << "Apply changes?, " + relinked << web("nfs");
+        QTest::newRow("cancelled") << "web" << "add gamma, Cancel" << "" << "";
+        QTest::newRow("escape, No") << "web" << "add gamma, Escape, No" << "Apply changes?" << "";
+        QTest::newRow("escape, Yes, unknown name kept") << "web" << "add sshh?, Escape, Yes"
+                                                        << unknown + ", Apply changes?, " + relinked << web("sshh");
         QTest::newRow("listed, own name, blank inside") << "web" << "add bar!, add web-alias!, add a b!, Close"
             << "\"bar\" dependency already exists., \"web-alias\" dependency already exists., Invalid dependency." << "";
     }
 
     // The dialog opens for the current cell's service. Steps: "add NAME" types a name into "Add dependency"
-    // of Required-Start ("!" answers the warning that follows), "break" makes the override unwritable,
+    // of Required-Start ("!" answers the warning that follows; "?" insists on an unknown name, ">OTHER"
+    // corrects it to OTHER), "break" makes the override unwritable,
     // "Escape" presses the key, "Ok", "Yes" and "No" answer the next message box, anything else presses
     // that button. The outcome: the messages, the insserv calls, whether a restart was asked for.
     // The override holds what the widget collected, facility members left out, the new dependency lines at
@@ -234,9 +246,13 @@ private slots:
             for (const QString &step : steps.split(", ")) {
                 if (step.startsWith("add ")) {
                     watcher->expect_menu("Add dependency");
-                    watcher->expect(answer(step.mid(4).remove('!')));
-                    if (step.endsWith('!'))
-                        watcher->expect_message(QMessageBox::Ok);
+                    watcher->expect(answer(step.mid(4).section('>', 0, 0).remove('!').remove('?')));
+                    if (step.endsWith('!') || step.endsWith('?'))
+                        watcher->expect_message(step.endsWith('!') ? QMessageBox::Ok : QMessageBox::Yes);
+                    if (step.contains('>')) {
+                        watcher->expect_message(QMessageBox::No);
+                        watcher->expect(answer(step.section('>', 1)));
+                    }
                     right_click(dialog->dependencies_widget(), "Required-Start (Required-Start)");
                 }
                 if (step == "break")

@@ -9,13 +9,15 @@ namespace {
 // $* keeps the argument order; an empty last argument shows as a trailing blank.
 const char script[] = R"(#!/bin/sh
 ctl='@CTL@'
-printf '%s\n' "$*" >> "$ctl/@LOG@"
+printf '%s\n' "@PREFIX@$*" >> "$ctl/@LOG@"
 key=
 for key; do :; done
 [ "$1" = -s ] && key=listing
 [ @PRELIMINARY@ = yes ] && key=preliminary
+[ -n "@PREFIX@" ] && key="update-rc.d $1"
 behaviour=
 [ -f "$ctl/behaviour/$key" ] && behaviour=$(cat "$ctl/behaviour/$key")
+[ -f "$ctl/behaviour/=@PREFIX@$*" ] && behaviour=$(cat "$ctl/behaviour/=@PREFIX@$*")
 [ -f "$ctl/stderr/$key" ] && cat "$ctl/stderr/$key" >&2
 [ "$behaviour" = silent ] && exec sleep 30
 if [ "$key" = listing ] && [ -f "$ctl/listing" ]; then
@@ -60,13 +62,15 @@ FakeInsserv::FakeInsserv(const QString &root)
     QDir().mkpath(control(QStringLiteral("stderr")));
     install(root + QStringLiteral("/sbin/insserv"), QStringLiteral("calls"), false);
     install(root + QStringLiteral("/bin/insserv"), QStringLiteral("preliminary-calls"), true);
+    install(root + QStringLiteral("/usr/sbin/update-rc.d"), QStringLiteral("calls"), false, "update-rc.d ");
     // Only the fake can be found: never the host's own insserv.
     qputenv("PATH", QFile::encodeName(root + QStringLiteral("/bin:/usr/bin:/bin")));
 }
 
-void FakeInsserv::install(const QString &program, const QString &log, bool preliminary)
+void FakeInsserv::install(const QString &program, const QString &log, bool preliminary, const char *prefix)
 {
     QByteArray text(script);
+    text.replace("@PREFIX@", prefix);
     text.replace("@CTL@", QFile::encodeName(control(QString())));
     text.replace("@LOG@", log.toUtf8());
     text.replace("@PRELIMINARY@", preliminary ? "yes" : "no");

@@ -4,6 +4,7 @@
 #include <QAction>
 #include <QApplication>
 #include <QMenu>
+#include <QProgressDialog>
 #include <QTest>
 
 #include <algorithm>
@@ -30,6 +31,7 @@ void ModalWatcher::expect_message(QMessageBox::StandardButton button)
         }
         titles.append(box->windowTitle());
         texts.append(box->text());
+        details.append(box->detailedText());
         if (QAbstractButton *pressed = box->button(button))
             pressed->click();
         else
@@ -71,7 +73,8 @@ void ModalWatcher::poll()
     handled.erase(std::remove_if(handled.begin(), handled.end(),
                                  [](const QPointer<QWidget> &shown) { return !shown || !shown->isVisible(); }),
                   handled.end());
-    if (!widget || !widget->isVisible() || handled.contains(widget))
+    // Progress dialogs close by themselves.
+    if (!widget || !widget->isVisible() || handled.contains(widget) || qobject_cast<QProgressDialog *>(widget))
         return;
     handled.append(widget);
     if (handlers.isEmpty()) {

@@ -30,6 +30,7 @@ public:
 
     QStringList titles;
     QStringList texts;
+    QStringList details;
     QList<QStringList> menus;
     QStringList unexpected;
 

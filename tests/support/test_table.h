@@ -69,4 +69,5 @@ public:
     using ServiceTable::highlighted_items;
     using ServiceTable::loaded_values;
     using ServiceTable::run_insserv;
+    using ServiceTable::system_facts;
 };

@@ -26,6 +26,7 @@ void TestServiceTable::rows_come_from_listing_links_and_overrides()
 {
     TestRoot root;
     const QStringList scripts{"cron", "nolinks", "killonly", "quiet", "linkedonly", "backup~", "broken"};
+    root.add_script("stopped", {"Provides: stopped", "Default-Start: 2 3"});
     for (const QString &name : scripts) {
         root.add_script(name, {"Provides: " + name});
         root.add_override(name, {"Provides: " + name});
@@ -41,19 +42,27 @@ void TestServiceTable::rows_come_from_listing_links_and_overrides()
         root.add_link(level, "K01cron");
     root.add_link("0", "K05killonly");
     root.add_link("3", "S01linkedonly");
+    for (const char *level : {"2", "3"})
+        root.add_link(level, "K09stopped");
     root.insserv().set_listing({"S:20:2 3 4 5:cron", "K:01:0 1 6:cron", "S:20:2:nolinks", "K:01:0:nolinks",
-                                "K:05:0:killonly", "S:02:S:networking", "S:03:2:long", "S:04:2:many", "", "short:line", "S:100:2:big",
-                                "S:x:2:nan", "S:01:2:/", "S:01:2:..", "S:01:2:", "S:01:2:" + QString(300, 'n')});
+                                "K:05:0:killonly", "S:02:S:networking", "K:09:2 3:stopped", "S:03:2:long",
+                                "S:04:2:many", "", "short:line", "S:100:2:big", "S:x:2:nan", "S:01:2:/", "S:01:2:..",
+                                "S:01:2:", "S:01:2:" + QString(300, 'n')});
     ModalWatcher watcher;
     watcher.expect_message(QMessageBox::Ok);
     TestTable table;
     QVERIFY(table.load());
-    QCOMPARE(watcher.texts.value(0).split('\n').mid(1), QStringList({"short:line", "S:100:2:big", "S:x:2:nan",
-                                                      "S:01:2:/", "S:01:2:..", "S:01:2:",
-                                                      "S:01:2:" + QString(93, 'n') + QChar(0x2026)}));
-    QCOMPARE(table.visible_names(),
-             QStringList({"cron", "killonly", "linkedonly", "long", "many", "networking", "nolinks", "quiet"}));
+    QCOMPARE(watcher.texts.value(0).split('\n').mid(1),
+             QStringList({"short:line", "S:100:2:big", "S:x:2:nan", "S:01:2:/", "S:01:2:..", "S:01:2:",
+                          "S:01:2:" + QString(93, 'n') + QChar(0x2026)}));
+    QCOMPARE(table.visible_names(), QStringList({"cron", "killonly", "linkedonly", "long", "many", "networking",
+                                                 "nolinks", "quiet", "stopped"}));
     QVERIFY(table.cell("many", 0)->text().startsWith("many: many, alias, alias"));
+    // Stop links where its header starts it: disabled the Debian way. A script that only stops is not.
+    QCOMPARE(table.summary("stopped").section('|', 0, 1),
+             "stopped off 100 100 100 100 100 100 100 100 off|--KK----");
+    QCOMPARE(table.cell("cron", 0)->toolTip(), "Override: " + root.path("etc/insserv/overrides/cron"));
+    QVERIFY(table.cell("cron", 0)->icon().isNull() == false && table.cell("stopped", 0)->toolTip().isEmpty());
     QCOMPARE(table.summary("cron"), "cron 20 100 100 20 20 20 20 100 100 01|-KSSSSKK|099 099 099 099 099 099 099 099");
     QCOMPARE(table.summary("nolinks"), "nolinks off off off off off off off off off off|--S----K|");
     QCOMPARE(table.summary("killonly"), "killonly on 100 100 100 100 100 100 100 100 05|-------K|"
@@ -65,7 +74,8 @@ void TestServiceTable::rows_come_from_listing_links_and_overrides()
     QStringList order;
     for (const Service &service : table.services(true))
         order.append(service.name);
-    QCOMPARE(order, QStringList({"cron", "long", "many", "networking", "nolinks", "killonly", "linkedonly", "quiet"}));
+    QCOMPARE(order, QStringList({"cron", "long", "many", "networking", "nolinks", "killonly", "stopped", "linkedonly",
+                                 "quiet"}));
 
     QCOMPARE(table.item(0, 1)->data(Qt::TextAlignmentRole).toInt(), int(Qt::AlignCenter));
     QCOMPARE(table.item(0, 0)->flags(), Qt::ItemIsSelectable | Qt::ItemIsEnabled);
@@ -79,7 +89,7 @@ void TestServiceTable::rows_come_from_listing_links_and_overrides()
 
     table.setCurrentCell(1, 5);
     table.selectAll();
-    QCOMPARE(table.selectedItems().size(), 8);
+    QCOMPARE(table.selectedItems().size(), 9);
     for (const QTableWidgetItem *item : table.selectedItems())
         QCOMPARE(item->column(), 0);
 }

@@ -1,13 +1,13 @@
+#include "table/colour_contrast.h"
 #include "table/service_item_delegate.h"
 #include "tests/support/modal_watcher.h"
 #include "tests/support/test_root.h"
 #include "tests/support/test_table.h"
 
 #include <QApplication>
-#include <QPainter>
+#include <QContextMenuEvent>
 #include <QProxyStyle>
 #include <QSignalSpy>
-#include <QStandardItemModel>
 #include <QTest>
 
 namespace {
@@ -35,25 +35,6 @@ QStringList column(const TestTable &table, int column, int role = Qt::DisplayRol
     return texts;
 }
 
-// The colour of a 40x20 runlevel cell painted with the given mark, at a corner.
-QColor painted(const QString &cell_mark, bool changed, bool selected)
-{
-    QStandardItemModel model(1, 1);
-    model.setItem(0, 0, new QStandardItem);
-    model.setData(model.index(0, 0), ServiceTable::RunlevelCell, ServiceTable::KindRole);
-    model.setData(model.index(0, 0), cell_mark, ServiceTable::MarkRole);
-    model.setData(model.index(0, 0), changed, ServiceTable::ChangedRole);
-    QImage image(40, 20, QImage::Format_ARGB32);
-    image.fill(Qt::transparent);
-    QStyleOptionViewItem option;
-    option.rect = image.rect();
-    option.palette.setBrush(QPalette::Highlight, QColor(10, 20, 200));
-    option.state = selected ? QStyle::State_Selected : QStyle::State_None;
-    QPainter painter(&image);
-    ServiceItemDelegate().paint(&painter, option, model.index(0, 0));
-    return image.pixelColor(1, 1);
-}
-
 } // namespace
 
 class TabletStyle : public QProxyStyle
@@ -72,7 +53,10 @@ private slots:
     void bulk_changes_act_once_per_row_on_runlevel_cells();
     void selection_drives_the_context_menu();
     void columns_sort_numbers_then_on_then_off();
-    void cells_paint_marks_and_changes();
+    void cells_show_selection_and_changes_data();
+    void cells_show_selection_and_changes();
+    void colours_keep_their_hue_and_become_readable_data();
+    void colours_keep_their_hue_and_become_readable();
     void single_click_toggles_with_the_tablet_style();
 
 private:
@@ -170,6 +154,14 @@ void TestTableEditing::selection_drives_the_context_menu()
     QCOMPARE(watcher.menus, QList<QStringList>({{"edit service"}, {"ignore"}, {"disable service", "enable service"},
                                                 {"start", "stop"}, {"ignore", "start"}}));
     QVERIFY(watcher.unexpected.isEmpty());
+
+    // A right click opens the menu at the pointer.
+    const QPoint pointer = table->visualItemRect(table->cell("cron", 0)).center();
+    QPoint opened;
+    watcher.expect([&opened](QWidget *shown) { opened = shown->pos(); shown->close(); });
+    QContextMenuEvent click(QContextMenuEvent::Mouse, pointer);
+    QCoreApplication::sendEvent(table->viewport(), &click);
+    QCOMPARE(opened, table->viewport()->mapToGlobal(pointer));
 }
 
 void TestTableEditing::columns_sort_numbers_then_on_then_off()
@@ -194,15 +186,55 @@ void TestTableEditing::columns_sort_numbers_then_on_then_off()
     QCOMPARE(column(sorted, 4, ServiceTable::KillOrderRole), QStringList({"100", "100", "099", "080", ""}));
 }
 
-void TestTableEditing::cells_paint_marks_and_changes()
+void TestTableEditing::cells_show_selection_and_changes_data()
 {
-    QIcon::setThemeName("no-such-theme");
-    QIcon::setFallbackThemeName("no-such-theme");
-    QCOMPARE(painted("", false, false).alpha(), 0);
-    QCOMPARE(painted("", true, false), QColor(255, 255, 224));
-    QCOMPARE(painted("", true, true), QColor(10, 20, 200));
-    QCOMPARE(painted("S", true, true), QColor(60, 176, 60));
-    QCOMPARE(painted("K", false, false), QColor(176, 60, 60));
+    QTest::addColumn<int>("column");
+    QTest::addColumn<bool>("icons");
+    QTest::newRow("started runlevel cell, icon") << TestTable::column_of("2") << true;
+    QTest::newRow("started runlevel cell, tile") << TestTable::column_of("2") << false;
+    QTest::newRow("state cell") << 1 << true;
+}
+
+// In every way of painting, a selected cell differs from an unselected one and a changed one from an
+// unchanged one; a tile leaves the selection showing around it.
+void TestTableEditing::cells_show_selection_and_changes()
+{
+    QFETCH(int, column);
+    QFETCH(bool, icons);
+    if (!icons)
+        table->setItemDelegate(new ServiceItemDelegate(QIcon(), QIcon(), table.get()));
+    QTableWidgetItem *cell = table->cell("cron", column);
+    const auto look = [&](bool changed, bool selected) {
+        cell->setData(ServiceTable::ChangedRole, changed);
+        cell->setSelected(selected);
+        return table->viewport()->grab(table->visualItemRect(cell)).toImage();
+    };
+    const QImage plain = look(false, false), selected = look(false, true), changed = look(true, false);
+    QVERIFY(plain != selected && plain != changed && selected != look(true, true) && changed != look(true, true));
+    QCOMPARE(plain.pixelColor(plain.rect().center()) == QColor(60, 176, 60), !icons);
+    QCOMPARE(selected.pixelColor(1, selected.height() - 2), table->palette().color(QPalette::Highlight));
+}
+
+void TestTableEditing::colours_keep_their_hue_and_become_readable_data()
+{
+    QTest::addColumn<QColor>("colour");
+    QTest::addColumn<QColor>("base");
+    QTest::addColumn<int>("lightness");
+    const QColor dark(35, 38, 41);
+    QTest::newRow("green on white: darker") << QColor(40, 250, 40) << QColor(255, 255, 255) << -1;
+    QTest::newRow("red on a dark base: lighter") << QColor(250, 0, 0) << dark << 1;
+    QTest::newRow("green on a dark base: as it is") << QColor(40, 250, 40) << dark << 0;
+    QTest::newRow("pending behind light text: darker") << QColor(255, 255, 224) << QColor(252, 252, 252) << -1;
+}
+
+void TestTableEditing::colours_keep_their_hue_and_become_readable()
+{
+    QFETCH(QColor, colour);
+    QFETCH(QColor, base);
+    const QColor readable = with_contrast(colour, base);
+    QVERIFY(contrast_ratio(readable, base) >= 4.5);
+    QCOMPARE(readable.hslHue(), colour.hslHue());
+    QTEST((readable.lightness() > colour.lightness()) - (readable.lightness() < colour.lightness()), "lightness");
 }
 
 void TestTableEditing::single_click_toggles_with_the_tablet_style()

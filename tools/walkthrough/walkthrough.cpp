@@ -20,9 +20,11 @@
 #include <QLineEdit>
 #include <QMenu>
 #include <QMessageBox>
+#include <QProgressDialog>
 #include <QScreen>
 #include <QTest>
 #include <QTimer>
+#include <QToolTip>
 
 #include <functional>
 
@@ -52,7 +54,8 @@ void when_modal(const std::function<void(QWidget *)> &handle, QWidget *open = nu
         QWidget *widget = QApplication::activePopupWidget();
         if (!widget)
             widget = QApplication::activeModalWidget();
-        if (!widget || !widget->isVisible() || widget == open)
+        // Progress of a long operation is no step of its own.
+        if (!widget || !widget->isVisible() || widget == open || qobject_cast<QProgressDialog *>(widget))
             return;
         timer->stop();
         timer->deleteLater();
@@ -144,6 +147,15 @@ public:
         table()->scrollToItem(cell(name, column));
     }
 
+    // The cells from the first service's row to the last one's, between two columns.
+    void select_block(const QString &first, const QString &last, const QString &left, const QString &right)
+    {
+        select(first, left);
+        const QTableWidgetSelectionRange block(cell(first, left)->row(), cell(first, left)->column(),
+                                               cell(last, right)->row(), cell(last, right)->column());
+        table()->setRangeSelected(block, true);
+    }
+
     void trigger(const QString &text) { action(&window, text)->trigger(); }
 
     void context_menu(const QString &name)
@@ -166,6 +178,7 @@ public:
     AdminRunlevel &window;
 };
 
+// The shot of pending changes has a selection over changed and unchanged cells in view.
 void editing_steps(Walk &walk, const QString &suffix)
 {
     shoot(QStringLiteral("main-window") + suffix);
@@ -177,7 +190,8 @@ void editing_steps(Walk &walk, const QString &suffix)
     walk.trigger(QStringLiteral("&Enable service"));
     walk.select(QStringLiteral("logkeeper"), QStringLiteral("name"));
     walk.trigger(QStringLiteral("&Disable service"));
-    walk.select(QStringLiteral("filesync"), QStringLiteral("4"));
+    walk.select_block(QStringLiteral("cronwheel"), QStringLiteral("dbstore"), QStringLiteral("3"), QStringLiteral("5"));
+    walk.table()->scrollToTop();
     shoot(QStringLiteral("pending-changes") + suffix);
     walk.select(QStringLiteral("cronwheel"), QStringLiteral("2"));
     walk.context_menu(QStringLiteral("context-menu") + suffix);
@@ -260,19 +274,77 @@ void edit_and_reset(Walk &walk)
     shoot(QStringLiteral("walk-11-after-reset"));
 }
 
+// Rows that are off (printq and webhall disabled the Debian way, webhall with an
+// override), the status bar of a header filter, and what an apply will do.
+void states_steps(Walk &walk)
+{
+    walk.select(QStringLiteral("webhall"), QStringLiteral("name"));
+    QToolTip::showText(walk.table()->viewport()->mapToGlobal(walk.table()->visualItemRect(walk.table()->currentItem()).center()),
+                       walk.table()->currentItem()->toolTip(), walk.table()->viewport());
+    shoot(QStringLiteral("disabled-and-override"));
+    QToolTip::hideText();
+    const int column = walk.table()->column(walk.cell(QStringLiteral("cronwheel"), QStringLiteral("2")));
+    QHeaderView *header = walk.table()->horizontalHeader();
+    QTest::mouseClick(header->viewport(), Qt::LeftButton, {}, QPoint(header->sectionViewportPosition(column) + 5, 5));
+    shoot(QStringLiteral("filtered-status-bar"));
+    walk.trigger(QStringLiteral("&Reload"));
+    walk.select(QStringLiteral("cronwheel"), QStringLiteral("2"));
+    walk.trigger(QStringLiteral("&Stop on level"));
+    walk.select(QStringLiteral("printq"), QStringLiteral("start"));
+    walk.trigger(QStringLiteral("&Enable service"));
+    with_modal([&walk] { walk.trigger(QStringLiteral("&Apply all changes")); },
+               [](QWidget *question) {
+                   for (QAbstractButton *details : question->findChildren<QAbstractButton *>()) {
+                       if (qobject_cast<QMessageBox *>(question)->buttonRole(details) == QMessageBox::ActionRole)
+                           details->click();
+                   }
+                   question->adjustSize();
+                   shoot(QStringLiteral("apply-preview"));
+                   press(question, QMessageBox::No);
+               });
+}
+
+// A dark colour scheme in the manner of Breeze Dark.
+QPalette dark_palette()
+{
+    const QColor window(49, 54, 59), base(35, 38, 41), text(239, 240, 241), dimmed(110, 115, 120);
+    QPalette palette(window);
+    for (QPalette::ColorRole role : {QPalette::Window, QPalette::Button, QPalette::AlternateBase})
+        palette.setColor(role, window);
+    palette.setColor(QPalette::Base, base);
+    for (QPalette::ColorRole role : {QPalette::WindowText, QPalette::Text, QPalette::ButtonText})
+        palette.setColor(role, text);
+    for (QPalette::ColorRole role : {QPalette::WindowText, QPalette::Text, QPalette::ButtonText})
+        palette.setColor(QPalette::Disabled, role, dimmed);
+    palette.setColor(QPalette::Highlight, QColor(61, 174, 233));
+    palette.setColor(QPalette::HighlightedText, QColor(252, 252, 252));
+    return palette;
+}
+
+// Sets up the look of a scenario: no icon theme at all, or a dark colour scheme.
+// Adwaita comes from the desktop that tools/take-screenshots pretends to be.
+void set_look(const QString &scenario)
+{
+    if (scenario == QLatin1String("no-icons")) {
+        QIcon::setThemeName(QStringLiteral("no-such-theme"));
+        QIcon::setFallbackThemeName(QStringLiteral("no-such-theme"));
+    } else if (scenario == QLatin1String("dark")) {
+        QIcon::setThemeName(QStringLiteral("breeze-dark"));
+        QApplication::setStyle(QStringLiteral("Fusion"));
+        QApplication::setPalette(dark_palette());
+    }
+}
+
 } // namespace
 
 int main(int argc, char **argv)
 {
     QApplication application(argc, argv);
     if (argc < 2)
-        qFatal("usage: walkthrough OUTPUT-DIRECTORY [editing|no-icons|session]");
+        qFatal("usage: walkthrough OUTPUT-DIRECTORY [editing|adwaita|no-icons|dark|session|states]");
     output_dir = QString::fromLocal8Bit(argv[1]);
     const QString scenario = argc > 2 ? QString::fromLocal8Bit(argv[2]) : QStringLiteral("editing");
-    if (scenario == QLatin1String("no-icons")) {
-        QIcon::setThemeName(QStringLiteral("no-such-theme"));
-        QIcon::setFallbackThemeName(QStringLiteral("no-such-theme"));
-    }
+    set_look(scenario);
     QCoreApplication::setOrganizationName(QStringLiteral("Vorn"));
 
     AdminRunlevel window;
@@ -280,14 +352,16 @@ int main(int argc, char **argv)
     if (!QTest::qWaitForWindowExposed(&window))
         qFatal("the window did not appear");
     Walk walk(window);
-    if (scenario == QLatin1String("no-icons")) {
-        editing_steps(walk, QStringLiteral("-no-icons"));
-    } else if (scenario == QLatin1String("session")) {
+    if (scenario == QLatin1String("session")) {
         find_and_edit_marks(walk);
         edit_and_reset(walk);
-    } else {
+    } else if (scenario == QLatin1String("states")) {
+        states_steps(walk);
+    } else if (scenario == QLatin1String("editing")) {
         editing_steps(walk, QString());
         sorting_steps(walk);
+    } else {
+        editing_steps(walk, QLatin1Char('-') + scenario);
     }
     return 0;
 }

@@ -1,0 +1,78 @@
+#pragma once
+
+#include "catalogue/change_map.h"
+
+#include <QByteArray>
+#include <QHash>
+#include <QList>
+#include <QMap>
+#include <QSet>
+#include <QString>
+#include <QStringList>
+#include <QVariant>
+
+// One step of a plan: an override written or deleted, or a program run.
+struct PlanStep
+{
+    enum Kind { WriteOverride, DeleteOverride, Run };
+
+    Kind kind = Run;
+    QString service;
+    QByteArray content; // WriteOverride: the whole new file
+    QString failure;    // the error detail when an override step fails
+    QString program;    // Run
+    QStringList arguments;
+
+    bool is_dry_run() const { return kind == Run && arguments.contains(QStringLiteral("--dryrun")); }
+    QString command() const;
+};
+
+// What the table knows of a service when the plan is made.
+struct ServiceFacts
+{
+    bool listed = false;
+    quint16 sequence = 0;
+    bool linked = false;              // a link in some runlevel directory
+    bool disabled = false;            // started by its header, but no start link anywhere
+    QHash<QString, QChar> link_kinds; // runlevel -> 'S' or 'K' of its link there
+};
+using SystemFacts = QHash<QString, ServiceFacts>;
+
+// How a service was before an operation: enough to show what changes and to
+// bring it back if the operation stops half-way.
+struct ServiceOrigin
+{
+    bool had_override = false;
+    QByteArray override_content;
+    QString header_path;      // the header insserv uses now: the override, else the script
+    QStringList header_lines;
+    bool linked = false;      // registered again with "insserv NAME" after a failure
+    QList<PlanStep> disabling; // then disabled again, where its own links were touched
+};
+
+// Everything an apply, a reset or a dependency edit will do, in order. The
+// confirmation shows it and the same plan is executed.
+struct ApplyPlan
+{
+    QList<PlanStep> steps;
+    QMap<QString, ServiceOrigin> origins; // every service a step touches
+
+    int program_runs() const;
+};
+
+ApplyPlan plan_changes(const ChangeMap &changes, const SystemFacts &facts);
+ApplyPlan plan_reset(const QStringList &services, const SystemFacts &facts);
+ApplyPlan plan_dependencies(const QString &service, const QVariant &dependencies, const SystemFacts &facts);
+
+// The changes of one group in the order they run: whatever does not start a
+// service goes first, from the highest sequence number down, then the starts
+// from the lowest up; a service missing from the listing comes last.
+QList<ChangeKey> run_order(const ChangeMap &work, const SystemFacts &facts);
+
+// Of the services the changes disable, those the boot cannot do without: the
+// ones started in runlevel S, and the ones that only run at halt or reboot.
+QStringList disabled_backbone(const ChangeMap &changes, const QSet<Service> &start_services,
+                              const QSet<Service> &kill_services);
+
+// The insserv run of one whole-service change.
+PlanStep insserv_step(const QString &service, const QString &value, bool force, bool dryrun);
