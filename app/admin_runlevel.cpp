@@ -1,10 +1,12 @@
 #include "app/admin_runlevel.h"
 
 #include "app/admin_status_bar.h"
+#include "app/administrator_bar.h"
 #include "app/find_service_dialog.h"
 #include "app/resource.h"
 #include "apply/details_box.h"
 #include "apply/plan_text.h"
+#include "catalogue/administrator_rights.h"
 #include <vorn_help_menu.h>
 #include <vornintegration.h>
 #include "table/service_table.h"
@@ -26,10 +28,13 @@
 #include <algorithm>
 
 AdminRunlevel::AdminRunlevel()
+    : administrator(has_administrator_rights())
 {
     auto *central = new QWidget;
     central_layout = new QVBoxLayout(central);
     setCentralWidget(central);
+    if (!administrator)
+        central_layout->addWidget(new AdministratorBar);
 
     build_actions();
     build_menus();
@@ -109,6 +114,10 @@ void AdminRunlevel::build_actions()
     reset = make_action("reset service", tr("&Reset to defaults"), tr("CTRL+R"));
     // Toggling is reached by its key only: no menu entry, no button.
     addAction(toggle);
+    if (!administrator) {
+        apply_all->setToolTip(tr("Applying changes needs administrator rights"));
+        reset->setToolTip(tr("Resetting services needs administrator rights"));
+    }
 
     connect(apply_all, &QAction::triggered, this, &AdminRunlevel::apply_changes);
     connect(undo_all, &QAction::triggered, this, &AdminRunlevel::undo_changes);
@@ -219,7 +228,7 @@ bool AdminRunlevel::confirmed(const QString &title, const QString &question, con
 
 void AdminRunlevel::enable_apply_action(bool enable_actions)
 {
-    apply_all->setEnabled(enable_actions);
+    apply_all->setEnabled(enable_actions && administrator);
     undo_all->setEnabled(enable_actions);
 }
 
@@ -236,7 +245,7 @@ void AdminRunlevel::selection_changed(bool any, bool many, bool state, bool leve
     ignore_on_level->setEnabled(level && !state);
     stop_on_level->setEnabled(level && !state && !level_s);
     toggle->setEnabled(!many);
-    reset->setEnabled(!state && !level && !apply_all->isEnabled());
+    reset->setEnabled(!state && !level && !apply_all->isEnabled() && administrator);
     edit->setEnabled(!many && !state && !level);
     table->highlight_services_dependencies(edit->isEnabled());
 }
@@ -303,9 +312,10 @@ void AdminRunlevel::switch_services_state(int enable_services)
     table->switch_services_state(enable_services != 0);
 }
 
+// Pending changes are told by undo, which stays enabled without administrator rights.
 void AdminRunlevel::reload()
 {
-    if (!apply_all->isEnabled()
+    if (!undo_all->isEnabled()
         || confirmed(tr("Reload"), tr("Discard the pending changes and read the system again?"), QString()))
         rebuild_table();
 }
@@ -314,7 +324,7 @@ void AdminRunlevel::reload()
 // unless that would throw pending changes away without asking.
 void AdminRunlevel::dependencies_written()
 {
-    if (!apply_all->isEnabled() || confirmed(tr("Confirmation"), tr("Undo all changes?"), QString()))
+    if (!undo_all->isEnabled() || confirmed(tr("Confirmation"), tr("Undo all changes?"), QString()))
         rebuild_table();
     else
         status->show_stale(true);

@@ -54,6 +54,8 @@ private:
     int table_width() const;
     bool confirmed(const QString &title, const QString &question, const QString &details);
 
+    // Without it, edits stay possible but nothing that writes is offered.
+    const bool administrator;
     ServiceTable *table = nullptr;
     QVBoxLayout *central_layout = nullptr;
     QToolBar *tool_bar = nullptr;

@@ -2,6 +2,8 @@
 
 #include <QString>
 
+#include <optional>
+
 // For the test suite only: the program never calls these.
 namespace test_hooks {
 
@@ -10,5 +12,9 @@ void set_system_root(const QString &root);
 
 // Shortens the waits for external programs so hanging ones are tested quickly.
 void set_process_timeout(int milliseconds);
+
+// Makes has_administrator_rights() answer rights whatever the user id; no
+// value goes back to the user id.
+void assume_administrator_rights(std::optional<bool> rights);
 
 } // namespace test_hooks

@@ -1,5 +1,6 @@
 #include "dependencies/dependencies_dialog.h"
 
+#include "catalogue/administrator_rights.h"
 #include "catalogue/service_info.h"
 #include "dependencies/dependencies_widget.h"
 #include "table/service_table.h"
@@ -53,6 +54,8 @@ QWidget *DependenciesDialog::build_buttons()
     auto *buttons = new QDialogButtonBox;
     apply_button = buttons->addButton(tr("Apply"), QDialogButtonBox::AcceptRole);
     apply_button->setEnabled(false);
+    if (!has_administrator_rights())
+        apply_button->setToolTip(tr("Changing dependencies needs administrator rights"));
     close_button = buttons->addButton(tr("Close"), QDialogButtonBox::RejectRole);
     connect(buttons, &QDialogButtonBox::accepted, this, &QDialog::accept);
     connect(buttons, &QDialogButtonBox::rejected, this, &DependenciesDialog::cancel);
@@ -78,6 +81,6 @@ void DependenciesDialog::cancel()
 
 void DependenciesDialog::changed()
 {
-    apply_button->setEnabled(true);
+    apply_button->setEnabled(has_administrator_rights());
     close_button->setText(tr("Cancel"));
 }

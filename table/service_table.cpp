@@ -1,6 +1,7 @@
 #include "table/service_table.h"
 
 #include "app/resource.h"
+#include "catalogue/administrator_rights.h"
 #include "catalogue/listing_line.h"
 #include "catalogue/service_info.h"
 #include "catalogue/system_paths.h"
@@ -12,7 +13,6 @@
 #include <QHeaderView>
 #include <QMessageBox>
 #include <QProcess>
-#include <QRegularExpression>
 #include <QStyle>
 
 #include <algorithm>
@@ -55,17 +55,15 @@ ServiceTable::~ServiceTable() = default;
 
 bool ServiceTable::load()
 {
-    const QString warnings = run_preliminary_insserv();
+    run_preliminary_insserv();
     if (!read_listing() || !init_scripts_dir().exists()) {
         start_services.clear();
         kill_services.clear();
-        show_insserv_warnings(warnings);
         return false;
     }
     scan_links();
     collect_unlisted_services();
     collect_disabled_services();
-    show_insserv_warnings(warnings);
 
     QStringList labels{tr("Service"), tr("Start")};
     for (const QString &runlevel : all_runlevels())
@@ -89,32 +87,19 @@ bool ServiceTable::load()
 }
 
 // insserv run without arguments brings the links in line with the scripts; what it
-// complains about is worth showing, but the table is loaded either way.
-QString ServiceTable::run_preliminary_insserv()
+// complains about is worth showing, but the table is loaded either way. Without
+// administrator rights it could only fail, and the window already says why.
+void ServiceTable::run_preliminary_insserv()
 {
+    if (!has_administrator_rights())
+        return;
     QProcess insserv;
     insserv.start(QStringLiteral("insserv"), QStringList(), QIODevice::ReadOnly);
     if (!insserv.waitForStarted(process_timeout()) || !insserv.waitForFinished(process_timeout()))
-        return QString();
-    return utf8_up_to_nul(insserv.readAllStandardError());
-}
-
-// insserv says at every run that the links of a disabled service differ from
-// its header: that is what disabled means, and no reason for a warning.
-void ServiceTable::show_insserv_warnings(const QString &errors)
-{
-    static const QRegularExpression disabled_state(
-        QStringLiteral("^insserv: warning: current (start|stop) runlevel\\(s\\) .* of script `(.*)' overrides LSB "
-                       "defaults .*$"));
-    QStringList shown;
-    for (const QString &line : errors.split(QLatin1Char('\n'))) {
-        const QRegularExpressionMatch match = disabled_state.match(line);
-        if (!match.hasMatch() || !disabled_services.contains(Service(match.captured(2))))
-            shown.append(line);
-    }
-    const QString text = shown.join(QLatin1Char('\n'));
-    if (!text.trimmed().isEmpty())
-        QMessageBox::warning(nullptr, QStringLiteral("insserv"), text, QMessageBox::Ok, QMessageBox::NoButton);
+        return;
+    const QString errors = utf8_up_to_nul(insserv.readAllStandardError());
+    if (!errors.isEmpty())
+        QMessageBox::warning(nullptr, QStringLiteral("insserv"), errors, QMessageBox::Ok, QMessageBox::NoButton);
 }
 
 bool ServiceTable::read_listing()

@@ -86,8 +86,7 @@ public slots:
 
 protected:
     // Loading
-    QString run_preliminary_insserv();
-    void show_insserv_warnings(const QString &errors);
+    void run_preliminary_insserv();
     bool read_listing();
     void report_refused_lines(const QStringList &lines);
     void scan_links();

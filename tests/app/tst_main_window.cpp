@@ -1,4 +1,8 @@
 #include "app/admin_runlevel.h"
+#include "app/administrator_bar.h"
+#include "catalogue/administrator_rights.h"
+#include "catalogue/test_hooks.h"
+#include "dependencies/dependencies_dialog.h"
 #include "tests/support/modal_watcher.h"
 #include "tests/support/test_root.h"
 #include "tests/support/test_table.h"
@@ -38,6 +42,8 @@ private slots:
     void confirmations();
     void closing_asks_about_pending_changes_data();
     void closing_asks_about_pending_changes();
+    void without_administrator_rights_nothing_writes();
+    void restart_command_keeps_the_display();
     void status_bar_reload_and_guard();
 
 private:
@@ -222,6 +228,39 @@ void TestMainWindow::closing_asks_about_pending_changes()
     QTEST(root->insserv().calls().contains("idle"), "applied");
     AdminRunlevel next;
     QTEST(next.geometry() == moved, "closed");
+}
+
+void TestMainWindow::without_administrator_rights_nothing_writes()
+{
+    QVERIFY(!window->findChild<AdministratorBar *>());
+    root->insserv().clear_calls();
+    test_hooks::assume_administrator_rights(false);
+    window = std::make_unique<AdminRunlevel>();
+    QVERIFY(window->findChild<AdministratorBar *>()->isVisibleTo(window.get()));
+    QCOMPARE(root->insserv().preliminary_calls(), QStringList());
+    table()->toggle_item(table()->level_cell("idle", "3"));
+    select({"cron:name"});
+    for (QAction *writing : {action("&Apply all changes"), action("&Reset to defaults")})
+        QVERIFY(!writing->isEnabled() && writing->toolTip().contains("administrator rights"));
+    DependenciesDialog dialog(table(), "cron");
+    dialog.changed();
+    QPushButton *apply = dialog.findChildren<QPushButton *>().first();
+    QVERIFY(!apply->isEnabled() && apply->toolTip().contains("administrator rights"));
+    QVERIFY(window->close());
+    QCOMPARE(root->insserv().calls().filter(QRegularExpression("^(?!-s$)")), QStringList());
+}
+
+void TestMainWindow::restart_command_keeps_the_display()
+{
+    const QString installed = "/usr/sbin/vorn-admin-runlevel", env = "pkexec /usr/bin/env DISPLAY=:1 XAUTHORITY=";
+    QProcessEnvironment environment;
+    environment.insert("DISPLAY", ":1");
+    environment.insert("HOME", "/home/ann");
+    QCOMPARE(administrator_restart_command(installed, installed, environment), QStringList({"pkexec", installed}));
+    QCOMPARE(administrator_restart_command("/b/vorn", installed, environment).join(' '),
+             env + "/home/ann/.Xauthority /b/vorn");
+    environment.insert("XAUTHORITY", "/x");
+    QCOMPARE(administrator_restart_command("/b/vorn", installed, environment).join(' '), env + "/x /b/vorn");
 }
 
 QString TestMainWindow::status() const

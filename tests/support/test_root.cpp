@@ -23,6 +23,8 @@ TestRoot::TestRoot()
     QDir().mkpath(path(QStringLiteral("etc/init.d")));
     QDir().mkpath(path(QStringLiteral("etc/insserv/overrides")));
     test_hooks::set_system_root(directory.path());
+    // The tests administer their own root, whoever runs them.
+    test_hooks::assume_administrator_rights(true);
     // Every root brings its own insserv configuration.
     ServiceInfo::_virtual_facilities.clear();
 }
@@ -33,6 +35,7 @@ TestRoot::~TestRoot()
         return;
     current_root = nullptr;
     test_hooks::set_system_root(QString());
+    test_hooks::assume_administrator_rights(std::nullopt);
     ServiceInfo::_virtual_facilities.clear();
     qputenv("PATH", host_path);
 }
