@@ -238,7 +238,7 @@ void TestMainWindow::without_administrator_rights_nothing_writes()
     window = std::make_unique<AdminRunlevel>();
     QVERIFY(window->findChild<AdministratorBar *>()->isVisibleTo(window.get()));
     QCOMPARE(root->insserv().preliminary_calls(), QStringList());
-    table()->toggle_item(table()->level_cell("idle", "3"));
+    table()->toggle_item(table_cells().level_cell("idle", "3"));
     select({"cron:name"});
     for (QAction *writing : {action("&Apply all changes"), action("&Reset to defaults")})
         QVERIFY(!writing->isEnabled() && writing->toolTip().contains("administrator rights"));
