@@ -26,6 +26,15 @@ bool usable_file_name(const QString &name)
         && !name.contains(QLatin1Char('/'));
 }
 
+// Written "# text", a text with a colon after its first character (from a
+// comment such as "#see: x") would read back as a field line. Without the blank
+// it reads back as the same continuation; the text is trimmed, so no blank of
+// its own follows the "#" either.
+QString continuation_line(const QString &text)
+{
+    return (text.indexOf(QLatin1Char(':')) > 0 ? QStringLiteral("#%1") : QStringLiteral("# %1")).arg(text);
+}
+
 QDir existing_overrides_dir()
 {
     const QDir directory = overrides_dir();
@@ -46,7 +55,7 @@ QStringList override_lines(const HeaderLines &source, QVariant payload, FieldTra
     }
     for (const auto &line : source) {
         if (line.first.isNull()) {
-            lines.append(QStringLiteral("# %1").arg(line.second));
+            lines.append(continuation_line(line.second));
             continue;
         }
         const QString value = transformer ? transformer(payload, line.first, line.second) : line.second;

@@ -20,28 +20,6 @@ QList<Service> members(const QString &text)
     return result;
 }
 
-// Depth first; a facility met again on its own expansion path is dropped there,
-// so a definition that leads back to itself cannot expand without end.
-void expand(QList<Service> &output, const Service &service, const FacilityMap &facilities,
-            QSet<QString> &path)
-{
-    if (!service.is_virtual()) {
-        output.append(service);
-        return;
-    }
-    const auto definition = facilities.find(service);
-    if (definition == facilities.end()) {
-        output.append(service);
-        return;
-    }
-    if (path.contains(service.name))
-        return;
-    path.insert(service.name);
-    for (const Service &member : definition.value())
-        expand(output, member, facilities, path);
-    path.remove(service.name);
-}
-
 } // namespace
 
 QStringList insserv_config_files()
@@ -63,7 +41,9 @@ FacilityMap read_insserv_config(const QString &path)
     if (!file.exists() || !file.open(QIODevice::ReadOnly))
         return result;
 
-    static const LinePattern definition(QStringLiteral("^(\\$\\S+)*(?:\\s+)(.*)\\s*$"));
+    // The same lines and captures as "^(\$\S+)*(?:\s+)(.*)\s*$", whose nested
+    // repetition tries every way of cutting a long "$a$b$c..." before it fails.
+    static const LinePattern definition(QStringLiteral("^(\\$\\S++)?+(?:\\s+)(.*)\\s*$"));
     while (!file.atEnd()) {
         const QRegularExpressionMatch match = definition.match(utf8_up_to_nul(file.readLine()));
         if (!match.hasMatch())
@@ -75,6 +55,9 @@ FacilityMap read_insserv_config(const QString &path)
     return result;
 }
 
+// Depth first, in definition order. Each facility is expanded once per call: a
+// definition that leads back to itself ends there, and facilities that name
+// each other twice over cannot double the output at every level.
 void expand_facility(QList<Service> &output, const Service &service)
 {
     // Plain services skip the facility map: where no facility is defined, every
@@ -83,8 +66,21 @@ void expand_facility(QList<Service> &output, const Service &service)
         output.append(service);
         return;
     }
-    QSet<QString> path;
-    expand(output, service, ServiceInfo::virtual_facilities(), path);
+    const FacilityMap facilities = ServiceInfo::virtual_facilities();
+    QSet<QString> expanded;
+    // A stack rather than recursion: a long chain of facilities must not exhaust it.
+    QList<Service> pending{service};
+    while (!pending.isEmpty()) {
+        const Service next = pending.takeLast();
+        const auto definition = next.is_virtual() ? facilities.find(next) : facilities.end();
+        if (definition == facilities.end()) {
+            output.append(next);
+        } else if (!expanded.contains(next.name)) {
+            expanded.insert(next.name);
+            for (auto member = definition->crbegin(); member != definition->crend(); ++member)
+                pending.append(*member);
+        }
+    }
 }
 
 FacilityMap ServiceInfo::virtual_facilities()

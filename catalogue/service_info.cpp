@@ -3,6 +3,7 @@
 #include "catalogue/header_file.h"
 #include "catalogue/header_line.h"
 #include "catalogue/lsb_header.h"
+#include "catalogue/system_paths.h"
 #include "catalogue/utf8_text.h"
 
 FacilityMap ServiceInfo::_virtual_facilities;
@@ -24,6 +25,9 @@ QList<LSBDependency> parse_dependencies(const QString &keyword, const QString &v
 ServiceInfo::ServiceInfo(const QString &name)
     : name(name)
 {
+    // A name that is not a file name would read a file outside the two directories.
+    if (!is_plain_file_name(name))
+        return;
     HeaderFile file(name);
     read(file);
 }

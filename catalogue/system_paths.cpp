@@ -65,6 +65,13 @@ int process_timeout()
     return timeout_ms;
 }
 
+bool is_plain_file_name(const QString &name)
+{
+    const int name_max = 255;
+    return !name.isEmpty() && name != QLatin1String(".") && name != QLatin1String("..")
+        && !name.contains(QLatin1Char('/')) && !name.contains(QChar::Null) && name.toUtf8().size() <= name_max;
+}
+
 QDir init_scripts_dir()
 {
     return QDir(init_scripts_path());

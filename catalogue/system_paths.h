@@ -18,6 +18,11 @@ QString update_rc_d_program();
 // How long an external program may take to start, and again to finish.
 int process_timeout();
 
+// Whether a service name can stand for a file of its own in a directory: not
+// empty, not "." or "..", without "/", and short enough for a file name. Names
+// from the listing or the link directories that are not are no services.
+bool is_plain_file_name(const QString &name);
+
 QDir init_scripts_dir();
 QDir overrides_dir();
 QStringList all_runlevels();

@@ -2,6 +2,7 @@
 
 #include "app/resource.h"
 #include "catalogue/administrator_rights.h"
+#include "catalogue/listing_line.h"
 #include "catalogue/runlevel_links.h"
 #include "catalogue/service_info.h"
 #include "catalogue/system_paths.h"
@@ -146,16 +147,42 @@ bool ServiceTable::read_listing()
     // would silently drop services.
     if (!listing.waitForFinished(process_timeout()))
         return false;
-    for (const QByteArray &line : lines_of(listing.readAll())) {
-        Service service;
-        if (service.parse_insserv_line(utf8_up_to_nul(line)).type == Service::Unset)
+    QStringList refused;
+    for (const QByteArray &bytes : lines_of(listing.readAll())) {
+        const QString line = utf8_up_to_nul(bytes);
+        if (line.trimmed().isEmpty())
             continue;
+        if (!is_listing_line(line)) {
+            refused.append(line.trimmed());
+            continue;
+        }
+        Service service;
+        service.parse_insserv_line(line);
         service.load_provides(read_header(service.name));
         QSet<Service> &side = service.type == Service::Start ? start_services : kill_services;
         if (!side.contains(service))
             side.insert(service);
     }
+    report_refused_lines(refused);
     return true;
+}
+
+// The rows of such lines would stand for no service; the user learns that the
+// table is incomplete rather than finding it so.
+void ServiceTable::report_refused_lines(const QStringList &lines)
+{
+    if (lines.isEmpty())
+        return;
+    const int shown_lines = 10, shown_characters = 100;
+    QStringList shown;
+    for (const QString &line : lines.mid(0, shown_lines))
+        shown.append(line.size() > shown_characters ? line.left(shown_characters) + QChar(0x2026) : line);
+    if (lines.size() > shown_lines)
+        shown.append(QString(QChar(0x2026)));
+    QMessageBox::warning(nullptr, QStringLiteral("insserv"),
+                         tr("The listing of insserv holds lines that name no service; the table leaves them "
+                            "out:\n%1").arg(shown.join(QLatin1Char('\n'))),
+                         QMessageBox::Ok, QMessageBox::NoButton);
 }
 
 // A link counts when it leads to a file, which takes a system call to check:

@@ -93,6 +93,7 @@ protected:
     // Loading
     void run_preliminary_insserv();
     bool read_listing();
+    void report_refused_lines(const QStringList &lines);
     void scan_links();
     void add_linked_service(const Service &service);
     void collect_unlisted_services();

@@ -1,10 +1,11 @@
 #include "qtsingleapplication.h"
 
+#include "instance_directory.h"
+
 #include <QCryptographicHash>
 #include <QDeadlineTimer>
 #include <QDir>
 #include <QLocalSocket>
-#include <QStandardPaths>
 #include <QThread>
 #include <QWidget>
 #include <QtEndian>
@@ -37,32 +38,36 @@ int remaining_ms(const QDeadlineTimer &deadline)
 
 QtSingleApplication::QtSingleApplication(int &argc, char **argv, bool)
     : QApplication(argc, argv)
-    , socket_path(instance_path() + QStringLiteral(".socket"))
-    , lock(instance_path() + QStringLiteral(".lock"))
 {
+    QString problem;
+    const QString directory = private_instance_directory(
+        ::geteuid(), qEnvironmentVariable("XDG_RUNTIME_DIR"), run_directory(), QDir::tempPath(), problem);
+    if (directory.isEmpty()) {
+        // Running twice is the lesser harm than being stopped, or talked to,
+        // through a lock another user has put in place.
+        qWarning("%s", qPrintable(tr("No private directory for the single-instance lock (%1): "
+                                     "this instance runs alone.").arg(problem)));
+        return;
+    }
+    const QString base = QDir(directory).filePath(instance_name());
+    socket_path = base + QStringLiteral(".socket");
+    lock = std::make_unique<QLockFile>(base + QStringLiteral(".lock"));
     // A crashed instance's lock is stale (its process is gone) and tryLock
     // takes it over; a living instance keeps it for its whole run.
-    if (lock.tryLock(0)) {
+    if (lock->tryLock(0)) {
         listen();
         return;
     }
     // Any other failure (an unwritable directory, say) leaves this instance
     // alone rather than unable to start.
-    running = lock.error() == QLockFile::LockFailedError;
+    running = lock->error() == QLockFile::LockFailedError;
 }
 
-QString QtSingleApplication::instance_path()
+// The hash keeps different programs apart.
+QString QtSingleApplication::instance_name()
 {
-    // Without XDG_RUNTIME_DIR (su, sudo) Qt would warn on every start and make
-    // up a directory; the user id in the name keeps the temp directory per user.
-    QString directory;
-    if (!qEnvironmentVariableIsEmpty("XDG_RUNTIME_DIR"))
-        directory = QStandardPaths::writableLocation(QStandardPaths::RuntimeLocation);
-    if (directory.isEmpty())
-        directory = QDir::tempPath();
     const QByteArray program = QCryptographicHash::hash(applicationFilePath().toUtf8(), QCryptographicHash::Sha1);
-    return QDir(directory).filePath(
-        QStringLiteral("qtsingleapp-%1-%2").arg(getuid()).arg(QString::fromLatin1(program.toHex().left(16))));
+    return QStringLiteral("qtsingleapp-%1-%2").arg(::geteuid()).arg(QString::fromLatin1(program.toHex().left(16)));
 }
 
 void QtSingleApplication::listen()

@@ -5,6 +5,8 @@
 #include <QLockFile>
 #include <QPointer>
 
+#include <memory>
+
 class QDeadlineTimer;
 class QLocalSocket;
 
@@ -12,10 +14,11 @@ class QLocalSocket;
 // by the same user, is already running, and can pass it a message.
 //
 // The instance that takes the lock file is the first: it listens on a local
-// socket for the messages of later instances. Lock and socket live in the
-// user's runtime directory (the temp directory without one) under a name made
+// socket for the messages of later instances. Lock and socket live in a
+// directory private to the user (see instance_directory.h) under a name made
 // of the user id and a hash of the executable's path, so different programs
-// and different users never meet.
+// and different users never meet. Without such a directory an instance runs
+// alone.
 class QtSingleApplication : public QApplication
 {
     Q_OBJECT
@@ -40,14 +43,14 @@ signals:
     void messageReceived(const QString &message);
 
 private:
-    static QString instance_path();
+    static QString instance_name();
     void listen();
     void accept_connections();
     void read_message(QLocalSocket *socket);
     bool deliver(const QByteArray &frame, const QDeadlineTimer &deadline) const;
 
     QString socket_path;
-    QLockFile lock;
+    std::unique_ptr<QLockFile> lock;
     QLocalServer server;
     bool running = false;
     QPointer<QWidget> activation_window;

@@ -48,7 +48,8 @@ private slots:
 
 private:
     QString status() const;
-    TestTable *table() const { return static_cast<TestTable *>(window->findChild<ServiceTable *>()); }
+    ServiceTable *table() const { return window->findChild<ServiceTable *>(); }
+    TableCells table_cells() const { return TableCells(*table()); }
     QAction *action(const QString &text) const;
     void select(const QStringList &cells);
 
@@ -98,7 +99,7 @@ void TestMainWindow::select(const QStringList &cells)
     for (const QString &cell : cells) {
         const QString name = cell.section(':', 0, 0), where = cell.section(':', 1);
         const int column = where == "name" ? 0 : where == "start" ? 1 : TestTable::column_of(where);
-        table()->setCurrentItem(table()->cell(name, column), QItemSelectionModel::Select);
+        table()->setCurrentItem(table_cells().cell(name, column), QItemSelectionModel::Select);
     }
 }
 
@@ -131,14 +132,14 @@ void TestMainWindow::selections_enable_actions()
     QFETCH(bool, pending);
     QFETCH(QString, enabled);
     if (pending)
-        table()->toggle_item(table()->level_cell("idle", "3"));
+        table()->toggle_item(table_cells().level_cell("idle", "3"));
     select(cells);
     QString actual;
     for (int i = 0; i < selection_actions.size(); ++i)
         actual += action(selection_actions.at(i))->isEnabled() ? (enabled.at(i) == '.' ? '?' : enabled.at(i)) : '.';
     QCOMPARE(actual, enabled);
     QCOMPARE(action("&Apply all changes")->isEnabled(), pending);
-    const QColor colour = table()->cell("ssh", 0)->data(Qt::ForegroundRole).value<QBrush>().color();
+    const QColor colour = table_cells().cell("ssh", 0)->data(Qt::ForegroundRole).value<QBrush>().color();
     QTEST(colour.hslHue() == QColor(250, 127, 80).hslHue(), "highlighted");
 }
 
@@ -152,9 +153,9 @@ void TestMainWindow::keys_reach_the_enabled_action()
         select({step.first});
         QTest::keySequence(window.get(), step.second);
     }
-    QCOMPARE(table()->summary("cron").section('|', 1, 1), QStringLiteral("S-SS---K"));
-    QCOMPARE(table()->cell("ssh", 1)->text(), QStringLiteral("off"));
-    QCOMPARE(table()->summary("mount").section('|', 1, 1), QStringLiteral("S-S-----"));
+    QCOMPARE(table_cells().summary("cron").section('|', 1, 1), QStringLiteral("S-SS---K"));
+    QCOMPARE(table_cells().cell("ssh", 1)->text(), QStringLiteral("off"));
+    QCOMPARE(table_cells().summary("mount").section('|', 1, 1), QStringLiteral("S-S-----"));
     QCOMPARE(action("&Toggle cell")->associatedWidgets(), QList<QWidget *>{window.get()});
 }
 
@@ -214,7 +215,7 @@ void TestMainWindow::closing_asks_about_pending_changes()
     QFETCH(bool, pending);
     QFETCH(QList<int>, answers);
     if (pending)
-        table()->toggle_item(table()->cell("idle", 1));
+        table()->toggle_item(table_cells().cell("idle", 1));
     root->insserv().clear_calls();
     const QRect moved(30, 40, 500, 300);
     window->setGeometry(moved);
@@ -237,7 +238,7 @@ void TestMainWindow::without_administrator_rights_nothing_writes()
     window = std::make_unique<AdminRunlevel>();
     QVERIFY(window->findChild<AdministratorBar *>()->isVisibleTo(window.get()));
     QCOMPARE(root->insserv().preliminary_calls(), QStringList());
-    table()->toggle_item(table()->level_cell("idle", "3"));
+    table()->toggle_item(table_cells().level_cell("idle", "3"));
     select({"cron:name"});
     for (QAction *writing : {action("&Apply all changes"), action("&Reset to defaults")})
         QVERIFY(!writing->isEnabled() && writing->toolTip().contains("administrator rights"));
@@ -285,17 +286,17 @@ void TestMainWindow::status_bar_reload_and_guard()
     QTest::mouseClick(header->viewport(), Qt::LeftButton, {}, runlevel_2);
     QCOMPARE(status(), "No pending changes | Runlevel 2: services stopped, in shutdown order: none | Show all services");
     window->statusBar()->findChild<QPushButton *>()->click();
-    QCOMPARE(table()->visible_names().size(), 4);
+    QCOMPARE(table_cells().visible_names().size(), 4);
 
-    table()->toggle_item(table()->level_cell("idle", "3"));
-    table()->setCurrentItem(table()->level_cell("ssh", "3"));
+    table()->toggle_item(table_cells().level_cell("idle", "3"));
+    table()->setCurrentItem(table_cells().level_cell("ssh", "3"));
     ModalWatcher watcher;
     watcher.expect_message(QMessageBox::Yes);
     QPointer<ServiceTable> before = table();
     action("&Reload")->trigger();
     QCoreApplication::sendPostedEvents(nullptr, QEvent::DeferredDelete);
     QVERIFY(before.isNull());
-    QCOMPARE(table()->currentItem(), table()->level_cell("ssh", "3"));
+    QCOMPARE(table()->currentItem(), table_cells().level_cell("ssh", "3"));
     QCOMPARE(status(), "No pending changes");
 
     select({"mount:name"});

@@ -1,5 +1,6 @@
 #include "apply/override_writer.h"
 #include "apply/plan_text.h"
+#include "catalogue/service_info.h"
 #include "catalogue/system_paths.h"
 #include "catalogue/test_hooks.h"
 #include "tests/support/modal_watcher.h"
@@ -146,6 +147,7 @@ private slots:
     void real_insserv_makes_the_links();
     void real_insserv_loop_changes_nothing();
     void real_update_rc_d_keeps_disabled_services_disabled();
+    void headers_read_back_unchanged();
 };
 
 void TestApply::override_format_data()
@@ -617,6 +619,19 @@ void TestApply::real_update_rc_d_keeps_disabled_services_disabled()
     QCOMPARE(links(root, "vornmail"), QStringLiteral(".KKKKKKK"));
     switch_state(true);
     QCOMPARE(links(root, "vornmail") + links(root, "vornold"), QStringLiteral(".KSSSSKK.KKKKKKK"));
+}
+
+// A header written back as an override with no change reads back the same, even
+// a comment whose text holds a colon.
+void TestApply::headers_read_back_unchanged()
+{
+    TestRoot root;
+    root.write_file("etc/init.d/svc", "### BEGIN INIT INFO\n# Description: runs\n#see: x\n#  : y\n# Provides : z\n"
+                                      "# Should-Stop:\n### END INIT INFO\n");
+    const ServiceInfo before("svc");
+    QVERIFY(write_override(Service("svc"), QVariant(), nullptr, nullptr, nullptr));
+    const ServiceInfo after("svc");
+    QVERIFY(after.lines == before.lines && after.fields == before.fields);
 }
 
 QTEST_MAIN(TestApply)

@@ -1,3 +1,4 @@
+#include <instance_directory.h>
 #include <qtsingleapplication.h>
 
 #include <QWidget>
@@ -8,9 +9,11 @@
 // One instance of a program built on QtSingleApplication, started by
 // tst_single_application. It reports on stdout, a line at a time, what the
 // test needs to see. A first instance ends cleanly once it has been activated.
+// PROBE_RUN_DIR stands in for "/run", where root's instances would meet.
 int main(int argc, char **argv)
 {
     setvbuf(stdout, nullptr, _IOLBF, 0);
+    test_hooks::set_run_directory(qEnvironmentVariable("PROBE_RUN_DIR"));
     QtSingleApplication app(argc, argv);
     if (app.isRunning()) {
         puts(app.sendMessage(QStringLiteral("raise"), 5000) ? "sent" : "not sent");

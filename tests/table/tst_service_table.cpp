@@ -33,6 +33,9 @@ void TestServiceTable::rows_come_from_listing_links_and_overrides()
     }
     root.add_script("networking", {"Provides: network net"});
     root.write_file("etc/insserv/overrides/broken", "### BEGIN INIT INFO\n");
+    // Headers that only take reading: a megabyte line, thousands of names.
+    root.write_file("etc/init.d/long", "### BEGIN INIT INFO\n#" + QByteArray(1 << 20, ' ') + "\n### END INIT INFO\n");
+    root.add_script("many", {"Provides: many" + QString(" alias").repeated(3000)});
     for (const char *level : {"2", "3", "4", "5"})
         root.add_link(level, "S20cron");
     for (const char *level : {"0", "1", "6"})
@@ -43,11 +46,19 @@ void TestServiceTable::rows_come_from_listing_links_and_overrides()
     for (const char *level : {"2", "3"})
         root.add_link(level, "K09stopped");
     root.insserv().set_listing({"S:20:2 3 4 5:cron", "K:01:0 1 6:cron", "S:20:2:nolinks", "K:01:0:nolinks",
-                                "K:05:0:killonly", "S:02:S:networking", "K:09:2 3:stopped", "short:line"});
+                                "K:05:0:killonly", "S:02:S:networking", "K:09:2 3:stopped", "S:03:2:long",
+                                "S:04:2:many", "", "short:line", "S:100:2:big", "S:x:2:nan", "S:01:2:/", "S:01:2:..",
+                                "S:01:2:", "S:01:2:" + QString(300, 'n')});
+    ModalWatcher watcher;
+    watcher.expect_message(QMessageBox::Ok);
     TestTable table;
     QVERIFY(table.load());
-    QCOMPARE(table.visible_names(),
-             QStringList({"cron", "killonly", "linkedonly", "networking", "nolinks", "quiet", "stopped"}));
+    QCOMPARE(watcher.texts.value(0).split('\n').mid(1),
+             QStringList({"short:line", "S:100:2:big", "S:x:2:nan", "S:01:2:/", "S:01:2:..", "S:01:2:",
+                          "S:01:2:" + QString(93, 'n') + QChar(0x2026)}));
+    QCOMPARE(table.visible_names(), QStringList({"cron", "killonly", "linkedonly", "long", "many", "networking",
+                                                 "nolinks", "quiet", "stopped"}));
+    QVERIFY(table.cell("many", 0)->text().startsWith("many: many, alias, alias"));
     // Stop links where its header starts it: disabled the Debian way. A script that only stops is not.
     QCOMPARE(table.summary("stopped").section('|', 0, 1),
              "stopped off 100 100 100 100 100 100 100 100 off|--KK----");
@@ -66,7 +77,8 @@ void TestServiceTable::rows_come_from_listing_links_and_overrides()
     QStringList order;
     for (const Service &service : table.services(true))
         order.append(service.name);
-    QCOMPARE(order, QStringList({"cron", "networking", "nolinks", "killonly", "stopped", "linkedonly", "quiet"}));
+    QCOMPARE(order, QStringList({"cron", "long", "many", "networking", "nolinks", "killonly", "stopped", "linkedonly",
+                                 "quiet"}));
 
     QCOMPARE(table.item(0, 1)->data(Qt::TextAlignmentRole).toInt(), int(Qt::AlignCenter));
     QCOMPARE(table.item(0, 0)->flags(), Qt::ItemIsSelectable | Qt::ItemIsEnabled);
@@ -80,7 +92,7 @@ void TestServiceTable::rows_come_from_listing_links_and_overrides()
 
     table.setCurrentCell(1, 5);
     table.selectAll();
-    QCOMPARE(table.selectedItems().size(), 7);
+    QCOMPARE(table.selectedItems().size(), 9);
     for (const QTableWidgetItem *item : table.selectedItems())
         QCOMPARE(item->column(), 0);
 }

@@ -179,17 +179,17 @@ void TestTableEditing::columns_sort_numbers_then_on_then_off()
         sorting.add_script(name, {QStringLiteral("Provides: ") + name});
     for (const char *link : {"S20Zeta", "S05alpha", "K01alpha", "S99beta", "K20gamma"})
         sorting.add_link(link[0] == 'S' ? "2" : "0", link);
-    sorting.insserv().set_listing({"S:20:2:Zeta", "S:05:2:alpha", "K:01:0:alpha", "S:100:2:beta", "K:20:2:gamma",
+    sorting.insserv().set_listing({"S:20:2:Zeta", "S:05:2:alpha", "K:01:0:alpha", "S:99:2:beta", "K:20:2:gamma",
                                    "S:01:2:delta"});
     TestTable sorted;
     QVERIFY(sorted.load());
     QCOMPARE(column(sorted, 0), QStringList({"Zeta", "alpha", "beta", "delta", "gamma"}));
     sorted.sortByColumn(1, Qt::AscendingOrder);
-    QCOMPARE(column(sorted, 1), QStringList({"05", "20", "100", "on", "off"}));
+    QCOMPARE(column(sorted, 1), QStringList({"05", "20", "99", "on", "off"}));
     sorted.sortByColumn(1, Qt::DescendingOrder);
-    QCOMPARE(column(sorted, 1), QStringList({"off", "on", "100", "20", "05"}));
+    QCOMPARE(column(sorted, 1), QStringList({"off", "on", "99", "20", "05"}));
     sorted.sortByColumn(4, Qt::AscendingOrder);
-    QCOMPARE(column(sorted, 4), QStringList({"05", "20", "100", "100", "off"}));
+    QCOMPARE(column(sorted, 4), QStringList({"05", "20", "99", "100", "off"}));
     sorted.sortByColumn(4, Qt::DescendingOrder);
     QCOMPARE(column(sorted, 4, ServiceTable::KillOrderRole), QStringList({"100", "100", "099", "080", ""}));
 }
