@@ -16,22 +16,31 @@ const int chunk_size = 16384;
 // The first candidate that exists is the source, even when it cannot be read.
 // Only regular files are opened: a FIFO would block the reader, a device may act
 // on being opened, and a directory cannot hold a header.
-int open_source(const QString &name)
+int open_source(const QString &name, const HeaderSources *sources)
 {
-    for (const QString &directory : {overrides_path(), init_scripts_path()}) {
-        const QByteArray path = QFile::encodeName(QStringLiteral("%1/%2").arg(directory, name));
-        struct stat status {};
-        if (::stat(path.constData(), &status) != 0)
+    const HeaderSources::Entry entries[] = {
+        sources ? sources->override_entry(name) : HeaderSources::Unknown,
+        sources ? sources->script_entry(name) : HeaderSources::Unknown,
+    };
+    const QString directories[] = {overrides_path(), init_scripts_path()};
+    for (int candidate = 0; candidate < 2; ++candidate) {
+        if (entries[candidate] == HeaderSources::Missing)
             continue;
-        return S_ISREG(status.st_mode) ? ::open(path.constData(), O_RDONLY | O_CLOEXEC) : -1;
+        const QByteArray path = QFile::encodeName(QStringLiteral("%1/%2").arg(directories[candidate], name));
+        struct stat status {};
+        if (entries[candidate] == HeaderSources::Unknown && ::stat(path.constData(), &status) != 0)
+            continue;
+        if (entries[candidate] == HeaderSources::Unknown && !S_ISREG(status.st_mode))
+            return -1;
+        return ::open(path.constData(), O_RDONLY | O_CLOEXEC);
     }
     return -1;
 }
 
 } // namespace
 
-HeaderFile::HeaderFile(const QString &name)
-    : descriptor(name.isNull() ? -1 : open_source(name))
+HeaderFile::HeaderFile(const QString &name, const HeaderSources *sources)
+    : descriptor(name.isNull() ? -1 : open_source(name, sources))
     , exhausted(descriptor < 0)
 {
 }

@@ -1,5 +1,7 @@
 #pragma once
 
+#include "catalogue/header_sources.h"
+
 #include <QByteArray>
 #include <QString>
 
@@ -10,7 +12,8 @@
 class HeaderFile
 {
 public:
-    explicit HeaderFile(const QString &name);
+    // With sources, what they know of the two directories spares asking the system.
+    explicit HeaderFile(const QString &name, const HeaderSources *sources = nullptr);
     // The lines of a header held in memory, as if read from a file.
     explicit HeaderFile(const QByteArray &content);
     ~HeaderFile();

@@ -32,6 +32,15 @@ ServiceInfo::ServiceInfo(const QString &name)
     read(file);
 }
 
+ServiceInfo::ServiceInfo(const QString &name, const HeaderSources &sources)
+    : name(name)
+{
+    if (!is_plain_file_name(name))
+        return;
+    HeaderFile file(name, &sources);
+    read(file);
+}
+
 ServiceInfo ServiceInfo::from_content(const QString &name, const QByteArray &content)
 {
     ServiceInfo info{QString()};

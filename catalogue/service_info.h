@@ -11,6 +11,7 @@ using HeaderLines = QList<QPair<QString, QString>>;
 using FacilityMap = QMultiMap<Service, QList<Service>>;
 
 class HeaderFile;
+class HeaderSources;
 
 // The LSB init-info header of one service, read from its override when there is
 // one and from its init script otherwise. Built whole by the constructor.
@@ -18,6 +19,9 @@ class ServiceInfo
 {
 public:
     explicit ServiceInfo(const QString &name);
+    // The same, with what one reading of the two directories found: for reading
+    // many headers in a row.
+    ServiceInfo(const QString &name, const HeaderSources &sources);
 
     // The header held by content, as if it were the service's file.
     static ServiceInfo from_content(const QString &name, const QByteArray &content);

@@ -2,6 +2,7 @@
 
 #include "app/resource.h"
 #include "catalogue/administrator_rights.h"
+#include "catalogue/header_sources.h"
 #include "catalogue/listing_line.h"
 #include "catalogue/runlevel_links.h"
 #include "catalogue/service_info.h"
@@ -89,16 +90,12 @@ ServiceTable::~ServiceTable() = default;
 bool ServiceTable::load()
 {
     run_preliminary_insserv();
-    if (!read_listing() || !init_scripts_dir().exists()) {
+    if (!read_system()) {
         start_services.clear();
         kill_services.clear();
         headers.clear();
         return false;
     }
-    scan_links();
-    collect_unlisted_services();
-    loaded_services = load_order(start_services, kill_services, unlisted_services);
-    collect_disabled_services();
 
     QStringList labels{tr("Service"), tr("Start")};
     for (const QString &runlevel : all_runlevels())
@@ -119,6 +116,22 @@ bool ServiceTable::load()
     if (rowCount() > 0)
         setCurrentCell(0, 0);
     return true;
+}
+
+// The headers are read against one reading of the overrides and scripts
+// directories, which answers most of the questions about their files at once.
+bool ServiceTable::read_system()
+{
+    header_sources = std::make_unique<HeaderSources>();
+    const bool read = read_listing() && init_scripts_dir().exists();
+    if (read) {
+        scan_links();
+        collect_unlisted_services();
+        loaded_services = load_order(start_services, kill_services, unlisted_services);
+        collect_disabled_services();
+    }
+    header_sources.reset();
+    return read;
 }
 
 // insserv run without arguments brings the links in line with the scripts; what it
@@ -258,7 +271,7 @@ const ServiceInfo &ServiceTable::read_header(const QString &name)
 {
     auto found = headers.find(name);
     if (found == headers.end())
-        found = headers.insert(name, ServiceInfo(name));
+        found = headers.insert(name, header_sources ? ServiceInfo(name, *header_sources) : ServiceInfo(name));
     return found.value();
 }
 

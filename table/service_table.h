@@ -14,6 +14,7 @@
 
 #include <memory>
 
+class HeaderSources;
 class ServiceItemDelegate;
 class ServiceTableItem;
 
@@ -92,6 +93,7 @@ public slots:
 protected:
     // Loading
     void run_preliminary_insserv();
+    bool read_system();
     bool read_listing();
     void report_refused_lines(const QStringList &lines);
     void scan_links();
@@ -152,6 +154,8 @@ protected:
 
 private:
     std::unique_ptr<ServiceItemDelegate> delegate;
+    // While the load reads the system: what it found in the header directories.
+    std::unique_ptr<HeaderSources> header_sources;
 
     // Dependency highlighting: the name cell of every service and provided name,
     // and the two state cells beside each name cell, built on first use after

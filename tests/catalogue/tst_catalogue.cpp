@@ -1,3 +1,4 @@
+#include "catalogue/header_sources.h"
 #include "catalogue/insserv_config.h"
 #include "catalogue/runlevel_links.h"
 #include "catalogue/system_paths.h"
@@ -174,10 +175,13 @@ void TestCatalogue::header_sources()
     QDir().mkpath(root.path("etc/init.d/directory"));
     QVERIFY(QFile::link("nowhere", root.path("etc/init.d/dangling")));
     QCOMPARE(mkfifo(QFile::encodeName(root.path("etc/init.d/fifo")).constData(), 0600), 0);
-    // Nor is any name that would lead out of the two directories.
-    for (const char *name : {"directory", "dangling", "fifo", "missing", "", "..", "../init.d/bare"})
-        QVERIFY(!ServiceInfo(name).valid);
+    // Nor is any name that would lead out of the two directories. One reading of
+    // both directories, as a table's load makes, tells the same.
+    const HeaderSources sources;
+    for (const char *name : {"directory", "dangling", "fifo", "missing", "", "..", "../init.d/bare", "cron"})
+        QVERIFY(!ServiceInfo(name).valid && !ServiceInfo(name, sources).valid);
     QVERIFY(ServiceInfo(QString()).lines.isEmpty());
+    QCOMPARE(ServiceInfo("bare", sources).field("Short-Description"), QStringLiteral("none"));
 }
 
 void TestCatalogue::facilities()
