@@ -513,6 +513,14 @@ Add it anyway?</source>
         <source>Result</source>
         <translation>Результат</translation>
     </message>
+    <message>
+        <source>on</source>
+        <translation>вкл</translation>
+    </message>
+    <message>
+        <source>off</source>
+        <translation>выкл</translation>
+    </message>
 </context>
 <context>
     <name>VornHelpMenu</name>
