@@ -470,8 +470,8 @@ Add it anyway?</source>
         <translation>Ошибка при переопределении зависимостей</translation>
     </message>
     <message>
-        <source>the file cannot be written</source>
-        <translation>файл не удаётся записать</translation>
+        <source>the file cannot be restored</source>
+        <translation>файл не удаётся восстановить</translation>
     </message>
     <message>
         <source>Restored: %1</source>
