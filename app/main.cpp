@@ -1,5 +1,6 @@
 #include "app/admin_runlevel.h"
 #include "app/resource.h"
+#include "app/translations.h"
 #include <qtsingleapplication.h>
 #include <vornintegration.h>
 
@@ -10,6 +11,7 @@ int main(int argc, char **argv)
         application.sendMessage(QStringLiteral("raise"), 5000);
         return 1;
     }
+    load_translations(translation_directories());
     vornInit("1.3.1", "Vorn Runlevels");
     QApplication::setWindowIcon(Resource::instance().icon(QStringLiteral("vorn-runlevel")));
 

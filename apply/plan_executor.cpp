@@ -23,10 +23,18 @@ QString readable(const QByteArray &output)
     return text + QStringLiteral("\n…");
 }
 
+// Nothing to delete is no failure; a dangling link is still something.
 bool delete_override(const QString &service)
 {
     const QString path = overrides_dir().filePath(service);
-    return !QFileInfo::exists(path) && !QFileInfo(path).isSymLink() ? true : remove_override(Service(service));
+    if (!QFileInfo::exists(path) && !QFileInfo(path).isSymLink())
+        return true;
+    return remove_override(Service(service));
+}
+
+bool any_step(const PlanStep &)
+{
+    return true;
 }
 
 class Rollback
@@ -44,7 +52,7 @@ public:
         QStringList unfinished;
         for (int index = failed; index < plan.steps.size(); ++index) {
             const QString &service = plan.steps.at(index).service;
-            if (touched(service, failed) && !unfinished.contains(service))
+            if (step_before(service, failed, any_step) && !unfinished.contains(service))
                 unfinished.append(service);
         }
         bool insserv_ran = false;
@@ -59,15 +67,7 @@ public:
     }
 
 private:
-    bool touched(const QString &service, int failed) const
-    {
-        for (int index = 0; index <= failed; ++index) {
-            if (plan.steps.at(index).service == service)
-                return true;
-        }
-        return false;
-    }
-
+    // Whether a step up to the failed one, included, is of that service and matches.
     bool step_before(const QString &service, int failed, bool (*matches)(const PlanStep &)) const
     {
         for (int index = 0; index <= failed; ++index) {
@@ -88,7 +88,7 @@ private:
             const bool restored = origin.had_override ? write_override_content(service, origin.override_content)
                                                       : delete_override(service);
             if (!restored)
-                throw InsservError(QCoreApplication::translate("ServiceTable", "the file cannot be written"));
+                throw InsservError(QCoreApplication::translate("ServiceTable", "the file cannot be restored"));
             outcome.restored.append((origin.had_override ? QCoreApplication::translate("ServiceTable", "Restored: %1")
                                                          : QCoreApplication::translate("ServiceTable", "Deleted: %1"))
                                         .arg(path));

@@ -126,3 +126,16 @@ bool ServiceItemDelegate::inactive(const QModelIndex &index)
         && kill.data().toString() == ServiceTable::disabled_mark;
 }
 
+
+// "on" and "off" are data that sorting and editing compare; only what is shown
+// speaks the user's language.
+void ServiceItemDelegate::initStyleOption(QStyleOptionViewItem *option, const QModelIndex &index) const
+{
+    QStyledItemDelegate::initStyleOption(option, index);
+    if (index.data(ServiceTable::KindRole).toInt() != ServiceTable::StateCell)
+        return;
+    if (option->text == ServiceTable::enabled_mark)
+        option->text = ServiceTable::tr("on");
+    else if (option->text == ServiceTable::disabled_mark)
+        option->text = ServiceTable::tr("off");
+}

@@ -20,6 +20,9 @@ public:
 
     void paint(QPainter *painter, const QStyleOptionViewItem &option, const QModelIndex &index) const override;
 
+protected:
+    void initStyleOption(QStyleOptionViewItem *option, const QModelIndex &index) const override;
+
 private:
     void paint_mark(QPainter *painter, const QStyleOptionViewItem &option, const QString &mark, bool greyed) const;
     static bool inactive(const QModelIndex &index);

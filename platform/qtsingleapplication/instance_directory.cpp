@@ -12,26 +12,21 @@ namespace {
 
 QString run_base = QStringLiteral("/run");
 
-QString tr(const char *text)
-{
-    return QCoreApplication::translate("QtSingleApplication", text);
-}
-
 // Checked with lstat, so that a link to a good directory is refused too: its
 // owner could point it elsewhere at any moment.
 QString refusal(const QString &path, uid_t user)
 {
     struct stat status;
     if (::lstat(QFile::encodeName(path).constData(), &status) != 0)
-        return tr("%1: %2").arg(path, QString::fromLocal8Bit(std::strerror(errno)));
+        return QCoreApplication::translate("QtSingleApplication", "%1: %2").arg(path, QString::fromLocal8Bit(std::strerror(errno)));
     if (S_ISLNK(status.st_mode))
-        return tr("%1 is a symbolic link").arg(path);
+        return QCoreApplication::translate("QtSingleApplication", "%1 is a symbolic link").arg(path);
     if (!S_ISDIR(status.st_mode))
-        return tr("%1 is not a directory").arg(path);
+        return QCoreApplication::translate("QtSingleApplication", "%1 is not a directory").arg(path);
     if (status.st_uid != user)
-        return tr("%1 belongs to another user").arg(path);
+        return QCoreApplication::translate("QtSingleApplication", "%1 belongs to another user").arg(path);
     if (status.st_mode & (S_IRWXG | S_IRWXO))
-        return tr("%1 is open to other users").arg(path);
+        return QCoreApplication::translate("QtSingleApplication", "%1 is open to other users").arg(path);
     return QString();
 }
 

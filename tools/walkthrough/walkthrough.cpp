@@ -3,6 +3,7 @@
 // sample system in its private mount namespace.
 #include "app/admin_runlevel.h"
 #include "app/find_service_dialog.h"
+#include "app/translations.h"
 #include "dependencies/dependencies_widget.h"
 #include "table/service_table.h"
 
@@ -304,6 +305,34 @@ void states_steps(Walk &walk)
                });
 }
 
+// What a Russian-speaking user sees: the window, the context menu, the find
+// dialog, the dependencies dialog and the apply question.
+void russian_steps(Walk &walk, const QString &suffix)
+{
+    shoot(QStringLiteral("ru-main-window") + suffix);
+    walk.select(QStringLiteral("cronwheel"), QStringLiteral("2"));
+    walk.context_menu(QStringLiteral("ru-context-menu") + suffix);
+    with_modal([&walk] { walk.trigger(QCoreApplication::translate("AdminRunlevel", "&Find")); },
+               [suffix](QWidget *dialog) {
+                   dialog->findChild<QLineEdit *>()->setText(QStringLiteral("cron"));
+                   shoot(QStringLiteral("ru-find") + suffix);
+                   dialog->close();
+               });
+    walk.select(QStringLiteral("cronwheel"), QStringLiteral("name"));
+    with_modal([&walk] { walk.trigger(QCoreApplication::translate("AdminRunlevel", "&Edit")); },
+               [suffix](QWidget *dialog) {
+                   shoot(QStringLiteral("ru-dependencies") + suffix);
+                   dialog->close();
+               });
+    walk.select(QStringLiteral("cronwheel"), QStringLiteral("2"));
+    walk.trigger(QCoreApplication::translate("AdminRunlevel", "&Stop on level"));
+    with_modal([&walk] { walk.trigger(QCoreApplication::translate("AdminRunlevel", "&Apply all changes")); },
+               [suffix](QWidget *question) {
+                   shoot(QStringLiteral("ru-apply-question") + suffix);
+                   press(question, QMessageBox::No);
+               });
+}
+
 // A dark colour scheme in the manner of Breeze Dark.
 QPalette dark_palette()
 {
@@ -341,10 +370,11 @@ int main(int argc, char **argv)
 {
     QApplication application(argc, argv);
     if (argc < 2)
-        qFatal("usage: walkthrough OUTPUT-DIRECTORY [editing|adwaita|no-icons|dark|session|states]");
+        qFatal("usage: walkthrough OUTPUT-DIRECTORY [editing|adwaita|no-icons|dark|session|states|ru|ru-no-icons]");
     output_dir = QString::fromLocal8Bit(argv[1]);
     const QString scenario = argc > 2 ? QString::fromLocal8Bit(argv[2]) : QStringLiteral("editing");
-    set_look(scenario);
+    load_translations({QStringLiteral(TRANSLATIONS_DIR)});
+    set_look(scenario == QLatin1String("ru-no-icons") ? QStringLiteral("no-icons") : scenario);
     QCoreApplication::setOrganizationName(QStringLiteral("Vorn"));
 
     AdminRunlevel window;
@@ -355,6 +385,8 @@ int main(int argc, char **argv)
     if (scenario == QLatin1String("session")) {
         find_and_edit_marks(walk);
         edit_and_reset(walk);
+    } else if (scenario.startsWith(QLatin1String("ru"))) {
+        russian_steps(walk, scenario.mid(2));
     } else if (scenario == QLatin1String("states")) {
         states_steps(walk);
     } else if (scenario == QLatin1String("editing")) {

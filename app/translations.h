@@ -1,0 +1,13 @@
+#pragma once
+
+#include <QStringList>
+
+// Where the program's translations lie: next to the executable in the build
+// tree, and in the share directory of an installed program.
+QStringList translation_directories();
+
+// Installs Qt's own translation and the program's for the default locale, so
+// that the standard buttons and dialogs speak the program's language. Without
+// a translation for the locale the program speaks English. Returns whether the
+// program's own translation was found.
+bool load_translations(const QStringList &directories);

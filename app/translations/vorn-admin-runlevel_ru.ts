@@ -1,0 +1,548 @@
+<?xml version="1.0" encoding="utf-8"?>
+<!DOCTYPE TS>
+<TS version="2.1" language="ru_RU">
+<context>
+    <name>AdminRunlevel</name>
+    <message>
+        <source>Vorn Runlevels</source>
+        <translation>Уровни выполнения Vorn</translation>
+    </message>
+    <message>
+        <source>&amp;Apply all changes</source>
+        <translation>&amp;Применить все изменения</translation>
+    </message>
+    <message>
+        <source>&amp;Undo all changes</source>
+        <translation>&amp;Отменить все изменения</translation>
+    </message>
+    <message>
+        <source>&amp;Reload</source>
+        <translation>О&amp;бновить</translation>
+    </message>
+    <message>
+        <source>F5</source>
+        <translation>F5</translation>
+    </message>
+    <message>
+        <source>&amp;Exit</source>
+        <translation>&amp;Выход</translation>
+    </message>
+    <message>
+        <source>CTRL+Q</source>
+        <translation>CTRL+Q</translation>
+    </message>
+    <message>
+        <source>&amp;Enable service</source>
+        <translation>&amp;Включить службу</translation>
+    </message>
+    <message>
+        <source>CTRL+S</source>
+        <translation>CTRL+S</translation>
+    </message>
+    <message>
+        <source>&amp;Disable service</source>
+        <translation>&amp;Отключить службу</translation>
+    </message>
+    <message>
+        <source>CTRL+K</source>
+        <translation>CTRL+K</translation>
+    </message>
+    <message>
+        <source>&amp;Start on level</source>
+        <translation>&amp;Запускать на уровне</translation>
+    </message>
+    <message>
+        <source>&amp;Stop on level</source>
+        <translation>&amp;Останавливать на уровне</translation>
+    </message>
+    <message>
+        <source>&amp;Ignore on level</source>
+        <translation>&amp;Игнорировать на уровне</translation>
+    </message>
+    <message>
+        <source>CTRL+I</source>
+        <translation>CTRL+I</translation>
+    </message>
+    <message>
+        <source>&amp;Toggle cell</source>
+        <translation>&amp;Переключить ячейку</translation>
+    </message>
+    <message>
+        <source>&amp;Edit</source>
+        <translation>&amp;Изменить</translation>
+    </message>
+    <message>
+        <source>CTRL+E</source>
+        <translation>CTRL+E</translation>
+    </message>
+    <message>
+        <source>&amp;Find</source>
+        <translation>&amp;Найти</translation>
+    </message>
+    <message>
+        <source>&amp;Reset to defaults</source>
+        <translation>С&amp;бросить к значениям по умолчанию</translation>
+    </message>
+    <message>
+        <source>CTRL+R</source>
+        <translation>CTRL+R</translation>
+    </message>
+    <message>
+        <source>Applying changes needs administrator rights</source>
+        <translation>Для применения изменений нужны права администратора</translation>
+    </message>
+    <message>
+        <source>Resetting services needs administrator rights</source>
+        <translation>Для сброса служб нужны права администратора</translation>
+    </message>
+    <message>
+        <source>&amp;File</source>
+        <translation>&amp;Файл</translation>
+    </message>
+    <message>
+        <source>&amp;Service</source>
+        <translation>&amp;Служба</translation>
+    </message>
+    <message>
+        <source>&amp;State</source>
+        <translation>&amp;Состояние</translation>
+    </message>
+    <message>
+        <source>&amp;Action</source>
+        <translation>&amp;Действие</translation>
+    </message>
+    <message>
+        <source>Apply all changes?</source>
+        <translation>Применить все изменения?</translation>
+    </message>
+    <message>
+        <source>These services run in runlevel S or at halt or reboot, and will be disabled: %1.</source>
+        <translation>Эти службы работают на уровне выполнения S или при выключении и перезагрузке, и они будут отключены: %1.</translation>
+    </message>
+    <message>
+        <source>Confirmation</source>
+        <translation>Подтверждение</translation>
+    </message>
+    <message>
+        <source>Undo all changes?</source>
+        <translation>Отменить все изменения?</translation>
+    </message>
+    <message>
+        <source>Reset to defaults</source>
+        <translation>Сброс к значениям по умолчанию</translation>
+    </message>
+    <message>
+        <source>Set defaults values for the selected services?</source>
+        <translation>Вернуть выбранным службам значения по умолчанию?</translation>
+    </message>
+    <message>
+        <source>Reload</source>
+        <translation>Обновление</translation>
+    </message>
+    <message>
+        <source>Discard the pending changes and read the system again?</source>
+        <translation>Отбросить неприменённые изменения и заново прочитать состояние системы?</translation>
+    </message>
+    <message>
+        <source>Unapplied changed</source>
+        <translation>Неприменённые изменения</translation>
+    </message>
+    <message>
+        <source>Apply changes before exit?</source>
+        <translation>Применить изменения перед выходом?</translation>
+    </message>
+</context>
+<context>
+    <name>AdminStatusBar</name>
+    <message>
+        <source>Show all services</source>
+        <translation>Показать все службы</translation>
+    </message>
+    <message>
+        <source>The table no longer matches the system: reload it to see the changes (F5)</source>
+        <translation>Таблица больше не соответствует системе: обновите её, чтобы увидеть изменения (F5)</translation>
+    </message>
+    <message>
+        <source>No pending changes</source>
+        <translation>Нет неприменённых изменений</translation>
+    </message>
+    <message>
+        <source>Pending changes: %1</source>
+        <translation>Неприменённых изменений: %1</translation>
+    </message>
+</context>
+<context>
+    <name>AdministratorBar</name>
+    <message>
+        <source>Changes need administrator rights</source>
+        <translation>Для изменений нужны права администратора</translation>
+    </message>
+    <message>
+        <source>Restart as administrator</source>
+        <translation>Перезапустить от имени администратора</translation>
+    </message>
+    <message>
+        <source>%1 could not be started.</source>
+        <translation>Не удалось запустить %1.</translation>
+    </message>
+</context>
+<context>
+    <name>DependenciesDialog</name>
+    <message>
+        <source>%1:</source>
+        <translation>%1:</translation>
+    </message>
+    <message>
+        <source>Apply</source>
+        <translation>Применить</translation>
+    </message>
+    <message>
+        <source>Changing dependencies needs administrator rights</source>
+        <translation>Для изменения зависимостей нужны права администратора</translation>
+    </message>
+    <message>
+        <source>Close</source>
+        <translation>Закрыть</translation>
+    </message>
+    <message>
+        <source>Provides</source>
+        <translation>Предоставляет</translation>
+    </message>
+    <message>
+        <source>Short-Description</source>
+        <translation>Краткое описание</translation>
+    </message>
+    <message>
+        <source>Description</source>
+        <translation>Описание</translation>
+    </message>
+    <message>
+        <source>Cancel</source>
+        <translation>Отмена</translation>
+    </message>
+</context>
+<context>
+    <name>DependenciesWidget</name>
+    <message>
+        <source>Required-Start</source>
+        <translation>Обязательно при запуске</translation>
+    </message>
+    <message>
+        <source>Required-Stop</source>
+        <translation>Обязательно при остановке</translation>
+    </message>
+    <message>
+        <source>Should-Start</source>
+        <translation>Желательно при запуске</translation>
+    </message>
+    <message>
+        <source>Should-Stop</source>
+        <translation>Желательно при остановке</translation>
+    </message>
+    <message>
+        <source>X-Start-Before</source>
+        <translation>Запускать раньше</translation>
+    </message>
+    <message>
+        <source>X-Stop-After</source>
+        <translation>Останавливать позже</translation>
+    </message>
+    <message>
+        <source>Add dependency kind</source>
+        <translation>Добавить вид зависимости</translation>
+    </message>
+    <message>
+        <source>Add dependency</source>
+        <translation>Добавить зависимость</translation>
+    </message>
+    <message>
+        <source>Remove dependency kind</source>
+        <translation>Удалить вид зависимости</translation>
+    </message>
+    <message>
+        <source>Is optional</source>
+        <translation>Необязательная</translation>
+    </message>
+    <message>
+        <source>Remove dependency</source>
+        <translation>Удалить зависимость</translation>
+    </message>
+    <message>
+        <source>All possible keywords is used</source>
+        <translation>Все возможные ключевые слова уже использованы</translation>
+    </message>
+    <message>
+        <source>Keyword:</source>
+        <translation>Ключевое слово:</translation>
+    </message>
+    <message>
+        <source>Service name:</source>
+        <translation>Имя службы:</translation>
+    </message>
+    <message>
+        <source>Invalid dependency</source>
+        <translation>Недопустимая зависимость</translation>
+    </message>
+    <message>
+        <source>Invalid dependency.</source>
+        <translation>Недопустимая зависимость.</translation>
+    </message>
+    <message>
+        <source>Dependency exists</source>
+        <translation>Зависимость уже есть</translation>
+    </message>
+    <message>
+        <source>&quot;%1&quot; dependency already exists.</source>
+        <translation>Зависимость «%1» уже есть.</translation>
+    </message>
+    <message>
+        <source>Unknown dependency</source>
+        <translation>Неизвестная зависимость</translation>
+    </message>
+    <message>
+        <source>No service provides &quot;%1&quot;, and the insserv configuration has no facility of that name: insserv will refuse it.
+
+Add it anyway?</source>
+        <translation>Ни одна служба не предоставляет «%1», и в конфигурации insserv нет виртуальной службы с таким именем: insserv отвергнет такую зависимость.
+
+Всё равно добавить?</translation>
+    </message>
+</context>
+<context>
+    <name>FindServiceDialog</name>
+    <message>
+        <source>Find</source>
+        <translation>Найти</translation>
+    </message>
+    <message>
+        <source>Service name:</source>
+        <translation>Имя службы:</translation>
+    </message>
+    <message>
+        <source>Find service</source>
+        <translation>Поиск службы</translation>
+    </message>
+    <message>
+        <source>Service not found.</source>
+        <translation>Служба не найдена.</translation>
+    </message>
+    <message>
+        <source>Next</source>
+        <translation>Далее</translation>
+    </message>
+</context>
+<context>
+    <name>QObject</name>
+    <message>
+        <source>Error</source>
+        <translation>Ошибка</translation>
+    </message>
+    <message>
+        <source>An error has occured on processing &quot;%1&quot;  service!</source>
+        <translation>Ошибка при обработке службы «%1»!</translation>
+    </message>
+    <message>
+        <source>An error has occured on processing &quot;%1&quot;  service: %2</source>
+        <translation>Ошибка при обработке службы «%1»: %2</translation>
+    </message>
+    <message>
+        <source>Overrides directory &quot;%1&quot; does not exist.</source>
+        <translation>Каталог переопределений «%1» не существует.</translation>
+    </message>
+</context>
+<context>
+    <name>QtSingleApplication</name>
+    <message>
+        <source>%1: %2</source>
+        <translation>%1: %2</translation>
+    </message>
+    <message>
+        <source>%1 is a symbolic link</source>
+        <translation>%1 — символическая ссылка</translation>
+    </message>
+    <message>
+        <source>%1 is not a directory</source>
+        <translation>%1 — не каталог</translation>
+    </message>
+    <message>
+        <source>%1 belongs to another user</source>
+        <translation>%1 принадлежит другому пользователю</translation>
+    </message>
+    <message>
+        <source>%1 is open to other users</source>
+        <translation>%1 доступен другим пользователям</translation>
+    </message>
+    <message>
+        <source>No private directory for the single-instance lock (%1): this instance runs alone.</source>
+        <translation>Нет личного каталога для блокировки единственного экземпляра (%1): этот экземпляр работает отдельно.</translation>
+    </message>
+</context>
+<context>
+    <name>ServiceTable</name>
+    <message>
+        <source>Changes are applied</source>
+        <translation>Изменения применены</translation>
+    </message>
+    <message>
+        <source>Reset is completed</source>
+        <translation>Сброс выполнен</translation>
+    </message>
+    <message>
+        <source>Service</source>
+        <translation>Служба</translation>
+    </message>
+    <message>
+        <source>Start</source>
+        <translation>Запуск</translation>
+    </message>
+    <message>
+        <source>Runlevel %1</source>
+        <translation>Уровень %1</translation>
+    </message>
+    <message>
+        <source>Kill</source>
+        <translation>Останов</translation>
+    </message>
+    <message>
+        <source>The listing of insserv holds lines that name no service; the table leaves them out:
+%1</source>
+        <translation>В списке insserv есть строки, в которых не названа ни одна служба; таблица их пропускает:
+%1</translation>
+    </message>
+    <message>
+        <source>Override: %1</source>
+        <translation>Переопределение: %1</translation>
+    </message>
+    <message>
+        <source>Runlevel %1: services started, in boot order</source>
+        <translation>Уровень выполнения %1: запускаемые службы в порядке загрузки</translation>
+    </message>
+    <message>
+        <source>Runlevel %1: services stopped, in shutdown order</source>
+        <translation>Уровень выполнения %1: останавливаемые службы в порядке завершения работы</translation>
+    </message>
+    <message>
+        <source>%1: none</source>
+        <translation>%1: нет</translation>
+    </message>
+    <message>
+        <source>disable service</source>
+        <translation>отключить службу</translation>
+    </message>
+    <message>
+        <source>enable service</source>
+        <translation>включить службу</translation>
+    </message>
+    <message>
+        <source>ignore</source>
+        <translation>игнорировать</translation>
+    </message>
+    <message>
+        <source>start</source>
+        <translation>запускать</translation>
+    </message>
+    <message>
+        <source>stop</source>
+        <translation>останавливать</translation>
+    </message>
+    <message>
+        <source>edit service</source>
+        <translation>изменить службу</translation>
+    </message>
+    <message>
+        <source>Service changes</source>
+        <translation>Изменения службы</translation>
+    </message>
+    <message>
+        <source>Apply changes?</source>
+        <translation>Применить изменения?</translation>
+    </message>
+    <message>
+        <source>Error while creating override file</source>
+        <translation>Ошибка при создании файла переопределения</translation>
+    </message>
+    <message>
+        <source>Error while resetting service settings</source>
+        <translation>Ошибка при сбросе настроек службы</translation>
+    </message>
+    <message>
+        <source>Error while overriding dependencies</source>
+        <translation>Ошибка при переопределении зависимостей</translation>
+    </message>
+    <message>
+        <source>the file cannot be restored</source>
+        <translation>файл не удаётся восстановить</translation>
+    </message>
+    <message>
+        <source>Restored: %1</source>
+        <translation>Восстановлен: %1</translation>
+    </message>
+    <message>
+        <source>Deleted: %1</source>
+        <translation>Удалён: %1</translation>
+    </message>
+    <message>
+        <source>Written: %1</source>
+        <translation>Записан: %1</translation>
+    </message>
+    <message>
+        <source>%1: override deleted</source>
+        <translation>%1: переопределение удалено</translation>
+    </message>
+    <message>
+        <source>Done:</source>
+        <translation>Выполнено:</translation>
+    </message>
+    <message>
+        <source>Restored:</source>
+        <translation>Восстановлено:</translation>
+    </message>
+    <message>
+        <source>Not restored:</source>
+        <translation>Не восстановлено:</translation>
+    </message>
+    <message>
+        <source>Applying</source>
+        <translation>Применение</translation>
+    </message>
+    <message>
+        <source>Step %1 of %2: %3</source>
+        <translation>Шаг %1 из %2: %3</translation>
+    </message>
+    <message>
+        <source>Result</source>
+        <translation>Результат</translation>
+    </message>
+    <message>
+        <source>on</source>
+        <translation>вкл</translation>
+    </message>
+    <message>
+        <source>off</source>
+        <translation>выкл</translation>
+    </message>
+</context>
+<context>
+    <name>VornHelpMenu</name>
+    <message>
+        <source>&amp;Help</source>
+        <translation>&amp;Справка</translation>
+    </message>
+    <message>
+        <source>&amp;About %1</source>
+        <translation>&amp;О программе %1</translation>
+    </message>
+    <message>
+        <source>About &amp;Qt</source>
+        <translation>О &amp;Qt</translation>
+    </message>
+    <message>
+        <source>About %1</source>
+        <translation>О программе %1</translation>
+    </message>
+    <message>
+        <source>&lt;h3&gt;%1&lt;/h3&gt;&lt;p&gt;Version %2&lt;/p&gt;</source>
+        <translation>&lt;h3&gt;%1&lt;/h3&gt;&lt;p&gt;Версия %2&lt;/p&gt;</translation>
+    </message>
+</context>
+</TS>

@@ -1,0 +1,98 @@
+#include "app/translations.h"
+
+#include <QAbstractButton>
+#include <QDir>
+#include <QMessageBox>
+#include <QProcess>
+#include <QRegularExpression>
+#include <QTemporaryDir>
+#include <QTest>
+#include <QXmlStreamReader>
+
+namespace {
+
+// Context and source text of every message of a .ts file, with its finished translation
+// (null while unfinished, empty or vanished).
+QMap<QString, QString> messages(const QString &path)
+{
+    QFile file(path);
+    if (!file.open(QIODevice::ReadOnly))
+        return {};
+    QMap<QString, QString> result;
+    QXmlStreamReader xml(&file);
+    QString context, source;
+    while (xml.readNextStartElement() || !xml.atEnd()) {
+        if (xml.name() == QLatin1String("name"))
+            context = xml.readElementText();
+        else if (xml.name() == QLatin1String("source"))
+            source = xml.readElementText();
+        else if (xml.name() == QLatin1String("translation")) {
+            const bool finished = xml.attributes().value("type").isEmpty();
+            const QString text = xml.readElementText();
+            result.insert(context + " | " + source, finished && !text.isEmpty() ? text : QString());
+        } else if (!xml.isStartElement()) {
+            xml.readNext();
+        }
+    }
+    return result;
+}
+
+QStringList markers(const QString &text)
+{
+    QStringList found;
+    QRegularExpressionMatchIterator match = QRegularExpression("%[0-9n]").globalMatch(text);
+    while (match.hasNext())
+        found << match.next().captured();
+    found.sort();
+    return found;
+}
+
+} // namespace
+
+class TestTranslations : public QObject
+{
+    Q_OBJECT
+
+private slots:
+    // lupdate reads every text out of the sources; each language must translate each of them,
+    // with the place markers of its source.
+    void every_text_is_translated()
+    {
+        QTemporaryDir scratch;
+        const QString fresh = scratch.filePath("fresh.ts");
+        QProcess lupdate;
+        lupdate.setWorkingDirectory(SOURCE_DIR);
+        lupdate.start(LUPDATE, {"-silent", "-I", ".", "app", "catalogue", "table", "dependencies", "apply", "platform",
+                                "-ts", fresh});
+        QVERIFY(lupdate.waitForFinished(60000) && lupdate.exitCode() == 0);
+        const QStringList sources = messages(fresh).keys();
+        QVERIFY(sources.size() > 100);
+        const QDir translations(SOURCE_DIR "/app/translations", "*.ts");
+        QVERIFY(!translations.entryList().isEmpty());
+        for (const QString &language : translations.entryList()) {
+            const QMap<QString, QString> translated = messages(translations.filePath(language));
+            for (const QString &source : sources) {
+                QVERIFY2(!translated.value(source).isNull(), qPrintable(language + ": " + source));
+                QVERIFY2(markers(translated.value(source)) == markers(source.section(" | ", 1)),
+                         qPrintable(language + ": " + source));
+            }
+        }
+    }
+
+    // Without a translation for the locale the program speaks English; in Russian, Qt's own
+    // buttons speak Russian too.
+    void the_locale_chooses_the_language()
+    {
+        QLocale::setDefault(QLocale(QLocale::German));
+        QVERIFY(!load_translations({QM_DIR}));
+        QCOMPARE(QCoreApplication::translate("AdminRunlevel", "Apply all changes?"), "Apply all changes?");
+        QLocale::setDefault(QLocale(QLocale::Russian));
+        QVERIFY(load_translations({"/nowhere", QM_DIR}));
+        QCOMPARE(QCoreApplication::translate("AdminRunlevel", "Apply all changes?"), "Применить все изменения?");
+        QMessageBox box(QMessageBox::Question, "", "", QMessageBox::Yes | QMessageBox::No);
+        QCOMPARE(box.button(QMessageBox::Yes)->text(), "&Да");
+    }
+};
+
+QTEST_MAIN(TestTranslations)
+#include "tst_translations.moc"
