@@ -110,12 +110,23 @@ public:
         plan.steps.append(step);
     }
 
-    // A service shown disabled that insserv registers again would come back
-    // started: it is disabled again afterwards.
-    void keep_disabled(const QString &service)
+    // A service shown disabled that insserv registers again comes back started:
+    // it must be disabled again afterwards, where update-rc.d can.
+    bool comes_back_started(const QString &service)
     {
-        if (facts.value(service).disabled && has_toggled_level(start_levels(service)))
-            run(update_rc_d_step(service, QStringLiteral("disable")));
+        return facts.value(service).disabled && has_toggled_level(start_levels(service));
+    }
+
+    // Every service to be registered again is tried with a dry run before any
+    // link is removed; then the removals and the registrations run.
+    void relink(const ChangeMap &removals, const ChangeMap &registrations)
+    {
+        for (const ChangeKey &key : run_order(registrations, facts))
+            run(insserv_step(key.first.name, QStringLiteral("S"), false, true));
+        for (const ChangeKey &key : run_order(removals, facts))
+            run(insserv_step(key.first.name, QStringLiteral("K"), true, false));
+        for (const ChangeKey &key : run_order(registrations, facts))
+            run(insserv_step(key.first.name, QStringLiteral("S"), false, false));
     }
 
     const SystemFacts &facts;
@@ -252,16 +263,9 @@ ApplyPlan plan_changes(const ChangeMap &changes, const SystemFacts &facts)
                       override_content(override_lines(source, payload, override_level, nullptr, missing_level_field)),
                       QCoreApplication::translate("ServiceTable", "Error while creating override file"));
     }
-    for (const ChangeKey &key : run_order(registrations, facts))
-        builder.run(insserv_step(key.first.name, start_mark, false, true));
-    for (const ChangeKey &key : run_order(removals, facts))
-        builder.run(insserv_step(key.first.name, kill_mark, true, false));
-    for (const ChangeKey &key : run_order(registrations, facts))
-        builder.run(insserv_step(key.first.name, start_mark, false, false));
-
+    builder.relink(removals, registrations);
     for (auto whole = registrations.cbegin(); whole != registrations.cend(); ++whole) {
-        if (!states.contains(whole.key()) && facts.value(whole.key().first.name).disabled
-            && has_toggled_level(builder.start_levels(whole.key().first.name)))
+        if (!states.contains(whole.key()) && builder.comes_back_started(whole.key().first.name))
             states.insert(whole.key(), kill_mark);
     }
     for (const ChangeKey &key : run_order(states, facts)) {
@@ -288,12 +292,7 @@ ApplyPlan plan_reset(const QStringList &services, const SystemFacts &facts)
         removals.insert(whole, kill_mark);
         registrations.insert(whole, start_mark);
     }
-    for (const ChangeKey &key : run_order(registrations, facts))
-        builder.run(insserv_step(key.first.name, start_mark, false, true));
-    for (const ChangeKey &key : run_order(removals, facts))
-        builder.run(insserv_step(key.first.name, kill_mark, true, false));
-    for (const ChangeKey &key : run_order(registrations, facts))
-        builder.run(insserv_step(key.first.name, start_mark, false, false));
+    builder.relink(removals, registrations);
     return builder.plan;
 }
 
@@ -309,7 +308,8 @@ ApplyPlan plan_dependencies(const QString &service, const QVariant &dependencies
     if (facts.value(service).linked) {
         builder.run(insserv_step(service, kill_mark, true, false));
         builder.run(insserv_step(service, start_mark, false, false));
-        builder.keep_disabled(service);
+        if (builder.comes_back_started(service))
+            plan_disable(builder, service);
     }
     return builder.plan;
 }
