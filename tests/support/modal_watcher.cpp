@@ -1,7 +1,6 @@
 #include "tests/support/modal_watcher.h"
 
 #include <QAbstractButton>
-#include <QAction>
 #include <QApplication>
 #include <QMenu>
 #include <QProgressDialog>
@@ -15,53 +14,40 @@ ModalWatcher::ModalWatcher()
     timer.start(5);
 }
 
-void ModalWatcher::expect(Handler handler)
+// A widget of another kind than expected is recorded and closed.
+template <typename Widget> void ModalWatcher::expect_a(std::function<void(Widget *)> handler)
 {
-    handlers.append(std::move(handler));
+    expect([this, handler](QWidget *widget) {
+        if (auto *expected = qobject_cast<Widget *>(widget))
+            return handler(expected);
+        unexpected.append(widget->metaObject()->className());
+        widget->close();
+    });
 }
 
 void ModalWatcher::expect_message(QMessageBox::StandardButton button)
 {
-    expect([this, button](QWidget *widget) {
-        auto *box = qobject_cast<QMessageBox *>(widget);
-        if (!box) {
-            unexpected.append(widget->metaObject()->className());
-            widget->close();
-            return;
-        }
+    expect_a<QMessageBox>([this, button](QMessageBox *box) {
         titles.append(box->windowTitle());
         texts.append(box->text());
         details.append(box->detailedText());
-        if (QAbstractButton *pressed = box->button(button))
-            pressed->click();
-        else
-            box->reject();
+        box->button(button) ? box->button(button)->click() : box->reject();
     });
 }
 
 void ModalWatcher::expect_menu(const QString &entry)
 {
-    expect([this, entry](QWidget *widget) {
-        auto *menu = qobject_cast<QMenu *>(widget);
-        if (!menu) {
-            unexpected.append(widget->metaObject()->className());
-            widget->close();
-            return;
-        }
-        QStringList entries;
+    expect_a<QMenu>([this, entry](QMenu *menu) {
         QAction *chosen = nullptr;
+        menus.append(QStringList());
         for (QAction *action : menu->actions()) {
-            entries.append(action->text());
-            if (action->text() == entry)
-                chosen = action;
+            menus.last().append(action->text());
+            chosen = action->text() == entry ? action : chosen;
         }
-        menus.append(entries);
-        if (chosen) {
-            menu->setActiveAction(chosen);
-            QTest::keyClick(menu, Qt::Key_Return);
-        } else {
-            menu->close();
-        }
+        if (!chosen)
+            return void(menu->close());
+        menu->setActiveAction(chosen);
+        QTest::keyClick(menu, Qt::Key_Return);
     });
 }
 

@@ -1,9 +1,7 @@
 #pragma once
 
 #include <QMessageBox>
-#include <QObject>
 #include <QPointer>
-#include <QStringList>
 #include <QTimer>
 
 #include <functional>
@@ -20,21 +18,18 @@ public:
 
     ModalWatcher();
 
-    void expect(Handler handler);
-    // Presses the given button of the next message box and records its title and text.
+    void expect(Handler handler) { handlers.append(std::move(handler)); }
+    // Presses the given button of the next message box and records its title, text and details.
     void expect_message(QMessageBox::StandardButton button);
     // Triggers the entry of the next popup menu with this text; an empty text closes it.
     void expect_menu(const QString &entry);
-
     int pending() const { return handlers.size(); }
 
-    QStringList titles;
-    QStringList texts;
-    QStringList details;
+    QStringList titles, texts, details, unexpected;
     QList<QStringList> menus;
-    QStringList unexpected;
 
 private:
+    template <typename Widget> void expect_a(std::function<void(Widget *)> handler);
     void poll();
 
     QList<Handler> handlers;

@@ -5,7 +5,6 @@
 
 #include <QDir>
 #include <QFile>
-#include <QFileInfo>
 #include <QTest>
 
 namespace {
@@ -14,14 +13,55 @@ namespace {
 const TestRoot *current_root = nullptr;
 QByteArray host_path;
 
+// $* keeps the argument order; an empty last argument shows as a trailing blank.
+const char fake_insserv[] = R"(#!/bin/sh
+ctl='@CTL@' log=calls prefix= key=
+case "$0" in
+*/update-rc.d) prefix='update-rc.d ' ;;
+*/sbin/insserv) ;;
+*) log=preliminary-calls ;;
+esac
+printf '%s\n' "$prefix$*" >> "$ctl/$log"
+for key; do :; done
+[ "$1" = -s ] && key=listing
+[ $log = preliminary-calls ] && key=preliminary
+[ -n "$prefix" ] && key="update-rc.d $1"
+behaviour=
+[ -f "$ctl/behaviour/$key" ] && behaviour=$(cat "$ctl/behaviour/$key")
+[ -f "$ctl/behaviour/=$prefix$*" ] && behaviour=$(cat "$ctl/behaviour/=$prefix$*")
+[ -f "$ctl/stderr/$key" ] && cat "$ctl/stderr/$key" >&2
+[ "$behaviour" = silent ] && exec sleep 30
+if [ "$key" = listing ] && [ -f "$ctl/listing" ]; then
+    if [ "$behaviour" = trickle ]; then
+        while IFS= read -r line; do printf '%s\n' "$line"; sleep 0.2; done < "$ctl/listing"
+    else
+        cat "$ctl/listing"
+    fi
+fi
+case "$behaviour" in
+hang) exec sleep 30 ;;
+crash) kill -SEGV $$ ;;
+exit*) exit ${behaviour#exit } ;;
+esac
+exit 0
+)";
+
 } // namespace
 
 TestRoot::TestRoot()
-    : fake((current_root ? QByteArray() : host_path = qgetenv("PATH"), directory.path()))
 {
+    if (!current_root)
+        host_path = qgetenv("PATH");
     current_root = this;
-    QDir().mkpath(path(QStringLiteral("etc/init.d")));
-    QDir().mkpath(path(QStringLiteral("etc/insserv/overrides")));
+    QDir().mkpath(path("etc/init.d"));
+    QDir().mkpath(path("etc/insserv/overrides"));
+    QDir().mkpath(path("fake/behaviour"));
+    QDir().mkpath(path("fake/stderr"));
+    const QByteArray fake = QByteArray(fake_insserv).replace("@CTL@", QFile::encodeName(path("fake")));
+    for (const char *program : {"sbin/insserv", "bin/insserv", "usr/sbin/update-rc.d"})
+        write_file(program, fake, true);
+    // Only the fake can be found: never the host's own insserv.
+    qputenv("PATH", QFile::encodeName(path("bin") + ":/usr/bin:/bin"));
     test_hooks::set_system_root(directory.path());
     // The tests administer their own root, whoever runs them.
     test_hooks::assume_administrator_rights(true);
@@ -45,6 +85,21 @@ QString TestRoot::path(const QString &relative) const
     return relative.isEmpty() ? directory.path() : directory.filePath(relative);
 }
 
+void TestRoot::write_file(const QString &relative, const QByteArray &content, bool executable)
+{
+    QDir().mkpath(QFileInfo(path(relative)).path());
+    QFile file(path(relative));
+    QVERIFY(file.open(QIODevice::WriteOnly | QIODevice::Truncate) && file.write(content) == content.size());
+    if (executable)
+        file.setPermissions(file.permissions() | QFile::ExeOwner);
+}
+
+QByteArray TestRoot::read_file(const QString &relative) const
+{
+    QFile file(path(relative));
+    return file.open(QIODevice::ReadOnly) ? file.readAll() : QByteArray();
+}
+
 QByteArray TestRoot::header(const QStringList &fields)
 {
     QByteArray text("### BEGIN INIT INFO\n");
@@ -55,42 +110,51 @@ QByteArray TestRoot::header(const QStringList &fields)
 
 void TestRoot::add_script(const QString &name, const QStringList &fields)
 {
-    write_file(QStringLiteral("etc/init.d/") + name, "#!/bin/sh\n" + header(fields) + "exit 0\n");
+    write_file("etc/init.d/" + name, "#!/bin/sh\n" + header(fields) + "exit 0\n", true);
 }
 
 void TestRoot::add_override(const QString &name, const QStringList &fields)
 {
-    write_file(QStringLiteral("etc/insserv/overrides/") + name, header(fields));
+    write_file("etc/insserv/overrides/" + name, header(fields));
 }
 
-void TestRoot::add_link(const QString &runlevel, const QString &link_name)
+void TestRoot::add_links(const QString &runlevels, const QString &link_name)
 {
-    const QString dir = path(QStringLiteral("etc/rc%1.d").arg(runlevel));
-    QDir().mkpath(dir);
-    QVERIFY(QFile::link(QStringLiteral("../init.d/") + link_name.mid(3), dir + QLatin1Char('/') + link_name));
+    for (const QChar runlevel : runlevels) {
+        QDir().mkpath(path(QStringLiteral("etc/rc%1.d").arg(runlevel)));
+        QVERIFY(QFile::link("../init.d/" + link_name.mid(3), path(QStringLiteral("etc/rc%1.d/").arg(runlevel) + link_name)));
+    }
 }
 
-void TestRoot::write_config(const QString &content)
+void TestRoot::set_listing(const QStringList &lines)
 {
-    write_file(QStringLiteral("etc/insserv.conf"), content.toUtf8());
+    write_file("fake/listing", lines.isEmpty() ? QByteArray() : (lines.join('\n') + '\n').toUtf8());
 }
 
-void TestRoot::write_config_file(const QString &name, const QString &content)
+void TestRoot::set_behaviour(const QString &key, const QString &behaviour)
 {
-    write_file(QStringLiteral("etc/insserv.conf.d/") + name, content.toUtf8());
+    write_file("fake/behaviour/" + key, behaviour.toUtf8());
 }
 
-void TestRoot::write_file(const QString &relative, const QByteArray &content)
+void TestRoot::set_stderr(const QString &key, const QString &text)
 {
-    const QString file_path = path(relative);
-    QDir().mkpath(QFileInfo(file_path).path());
-    QFile file(file_path);
-    QVERIFY(file.open(QIODevice::WriteOnly | QIODevice::Truncate));
-    file.write(content);
+    write_file("fake/stderr/" + key, text.toUtf8());
 }
 
-QByteArray TestRoot::read_file(const QString &relative) const
+void TestRoot::remove_insserv()
 {
-    QFile file(path(relative));
-    return file.open(QIODevice::ReadOnly) ? file.readAll() : QByteArray();
+    QFile::remove(path("sbin/insserv"));
+}
+
+QStringList TestRoot::calls(bool preliminary) const
+{
+    QStringList lines = QString::fromUtf8(read_file(preliminary ? "fake/preliminary-calls" : "fake/calls")).split('\n');
+    lines.removeLast();
+    return lines;
+}
+
+void TestRoot::clear_calls()
+{
+    QFile::remove(path("fake/calls"));
+    QFile::remove(path("fake/preliminary-calls"));
 }

@@ -1,13 +1,18 @@
 #pragma once
 
-#include "tests/support/fake_insserv.h"
-
-#include <QString>
 #include <QStringList>
 #include <QTemporaryDir>
 
-// A temporary system root holding every fixed path of the program, with a fake
-// insserv installed. While it lives, the program reads and writes only inside it.
+// A temporary system root holding every fixed path of the program. While it
+// lives, the program reads and writes only inside it.
+//
+// A fake insserv stands in for the real one as the root's "/sbin/insserv" and,
+// first on PATH, as "insserv" (the preliminary run), and for update-rc.d as
+// "/usr/sbin/update-rc.d". It records every command line (update-rc.d's with
+// its name in front) and behaves as the test tells it, per key: the service
+// name (the last argument), "update-rc.d NAME", "listing" for "-s" and
+// "preliminary" for the run without arguments; a key "=" followed by a whole
+// command line as recorded acts on that command only.
 class TestRoot
 {
 public:
@@ -15,21 +20,25 @@ public:
     ~TestRoot();
 
     QString path(const QString &relative = QString()) const;
-    FakeInsserv &insserv() { return fake; }
-
-    // A shell script whose header holds the given field lines, e.g. "Provides: cron".
+    void write_file(const QString &relative, const QByteArray &content, bool executable = false);
+    QByteArray read_file(const QString &relative) const;
+    // An executable shell script whose header holds the given field lines, e.g. "Provides: cron".
     void add_script(const QString &name, const QStringList &fields);
     void add_override(const QString &name, const QStringList &fields);
-    // A link such as "S20cron" in the directory of runlevel, pointing at the script.
-    void add_link(const QString &runlevel, const QString &link_name);
-    void write_config(const QString &content);
-    void write_config_file(const QString &name, const QString &content);
-    void write_file(const QString &relative, const QByteArray &content);
-    QByteArray read_file(const QString &relative) const;
-
+    // A link such as "S20cron" to its script in each runlevel named, e.g. "2345".
+    void add_links(const QString &runlevels, const QString &link_name);
     static QByteArray header(const QStringList &fields);
+
+    void set_listing(const QStringList &lines);
+    // One of "exit N", "crash", "hang" (after any output), "silent" (no output, no
+    // end) or, for the listing, "trickle" (one line at a time, with pauses).
+    void set_behaviour(const QString &key, const QString &behaviour);
+    void set_stderr(const QString &key, const QString &text);
+    void remove_insserv();
+    // The command lines of the fake, or those of the preliminary run.
+    QStringList calls(bool preliminary = false) const;
+    void clear_calls();
 
 private:
     QTemporaryDir directory;
-    FakeInsserv fake;
 };

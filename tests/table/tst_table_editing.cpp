@@ -19,9 +19,9 @@ QString mark(QTableWidgetItem *cell)
     return cell->data(ServiceTable::MarkRole).toString();
 }
 
+// The view takes a double click only on the cell that the first click pressed.
 void double_click(ServiceTable &table, QTableWidgetItem *item)
 {
-    // The view takes a double click only on the cell that the first click pressed.
     const QPoint centre = table.visualItemRect(item).center();
     QTest::mouseClick(table.viewport(), Qt::LeftButton, {}, centre);
     QTest::mouseDClick(table.viewport(), Qt::LeftButton, {}, centre);
@@ -33,6 +33,16 @@ QStringList column(const TestTable &table, int column, int role = Qt::DisplayRol
     for (int row = 0; row < table.rowCount(); ++row)
         texts.append(table.item(row, column)->data(role).toString());
     return texts;
+}
+
+// Loads the table and shows it, as the window does.
+bool shown(TestTable &table)
+{
+    if (!table.load())
+        return false;
+    table.resize(1000, 400);
+    table.show();
+    return QTest::qWaitForWindowExposed(&table);
 }
 
 } // namespace
@@ -47,6 +57,9 @@ class TestTableEditing : public QObject
 {
     Q_OBJECT
 
+    std::unique_ptr<TestRoot> root;
+    std::unique_ptr<TestTable> table;
+
 private slots:
     void init();
     void toggles_cycle_and_withdraw_changes();
@@ -58,10 +71,6 @@ private slots:
     void colours_keep_their_hue_and_become_readable_data();
     void colours_keep_their_hue_and_become_readable();
     void single_click_toggles_with_the_tablet_style();
-
-private:
-    std::unique_ptr<TestTable> table;
-    std::unique_ptr<TestRoot> root;
 };
 
 // cron runs in 2-5 at 20 and stops in 0 1 6 at 1; mount starts in S; idle has no links.
@@ -69,19 +78,18 @@ void TestTableEditing::init()
 {
     table.reset();
     root = std::make_unique<TestRoot>();
-    for (const char *name : {"cron", "mount", "idle"})
-        root->add_script(name, {QStringLiteral("Provides: ") + name});
-    for (const char *link : {"S20cron", "K01cron"})
-        root->add_link(link[0] == 'S' ? "2" : "0", link);
-    root->add_link("S", "S03mount");
-    root->insserv().set_listing({"S:20:2 3 4 5:cron", "K:01:0 1 6:cron", "S:03:S:mount", "S:07:2:idle"});
+    for (const QString name : {"cron", "mount", "idle"})
+        root->add_script(name, {"Provides: " + name});
+    root->add_links("2", "S20cron");
+    root->add_links("0", "K01cron");
+    root->add_links("S", "S03mount");
+    root->set_listing({"S:20:2 3 4 5:cron", "K:01:0 1 6:cron", "S:03:S:mount", "S:07:2:idle"});
     table = std::make_unique<TestTable>();
-    QVERIFY(table->load());
-    table->resize(1000, 400);
-    table->show();
-    QVERIFY(QTest::qWaitForWindowExposed(table.get()));
+    QVERIFY(shown(*table));
 }
 
+// A runlevel cell cycles S, K, none (runlevel S skips K); each new mark reaches the view, which
+// paints it. Coming back to the loaded value withdraws the change.
 void TestTableEditing::toggles_cycle_and_withdraw_changes()
 {
     QSignalSpy changed(table.get(), &ServiceTable::table_changed);
@@ -92,17 +100,13 @@ void TestTableEditing::toggles_cycle_and_withdraw_changes()
         double_click(*table, cell);
         QCOMPARE(mark(cell), QString(expected));
     }
+    QCOMPARE(std::count_if(reports.cbegin(), reports.cend(), [](const QList<QVariant> &report) {
+                 return report.at(2).value<QVector<int>>().contains(ServiceTable::MarkRole);
+             }), 3);
     QCOMPARE(changed.size(), 3);
-    // Each new mark reaches the view, which paints it.
-    QCOMPARE(std::count_if(reports.cbegin(), reports.cend(),
-                           [](const QList<QVariant> &report) {
-                               return report.at(2).value<QVector<int>>().contains(ServiceTable::MarkRole);
-                           }),
-             3);
     QVERIFY(changed.at(0).first().toBool() && !changed.at(2).first().toBool());
     QVERIFY(table->changes.isEmpty() && !cell->data(ServiceTable::ChangedRole).toBool());
     QCOMPARE(cell->text(), QStringLiteral("20"));
-
     QTableWidgetItem *level_s = table->level_cell("mount", "S");
     table->toggle_item(level_s);
     QCOMPARE(mark(level_s), QString());
@@ -115,7 +119,6 @@ void TestTableEditing::toggles_cycle_and_withdraw_changes()
     double_click(*table, table->cell("cron", 1));
     QCOMPARE(table->cell("cron", 1)->text() + table->cell("cron", 10)->text(), QStringLiteral("2001"));
     QVERIFY(table->changes.isEmpty() && !table->cell("cron", 10)->data(ServiceTable::ChangedRole).toBool());
-
     table->toggle_item(table->cell("idle", 10));
     QCOMPARE(table->cell("idle", 1)->text() + table->cell("idle", 10)->text(), QStringLiteral("07on"));
     QCOMPARE(table->loaded_values.value(Key(Service("idle"), "")), QStringLiteral("K"));
@@ -128,7 +131,6 @@ void TestTableEditing::bulk_changes_act_once_per_row_on_runlevel_cells()
         table->cell("cron", column)->setSelected(true);
     table->switch_services_state(false);
     QCOMPARE(changed.size(), 1);
-
     table->clearSelection();
     for (QTableWidgetItem *cell : {table->cell("mount", 0), table->cell("mount", 1), table->level_cell("mount", "2")})
         cell->setSelected(true);
@@ -138,6 +140,7 @@ void TestTableEditing::bulk_changes_act_once_per_row_on_runlevel_cells()
     QCOMPARE(table->cell("mount", 1)->text(), QStringLiteral("03"));
 }
 
+// The menu offers what the selected cells allow; a right click opens it at the pointer.
 void TestTableEditing::selection_drives_the_context_menu()
 {
     QSignalSpy reports(table.get(), &ServiceTable::selection_changed);
@@ -157,30 +160,33 @@ void TestTableEditing::selection_drives_the_context_menu()
     QCOMPARE(table->cell("idle", 1)->text(), QStringLiteral("07"));
     menu({table->level_cell("idle", "3")}, "stop");
     QCOMPARE(mark(table->level_cell("idle", "3")), QStringLiteral("K"));
+    // The chosen mark is what the menu offers to leave, with the selection unchanged.
     watcher.expect_menu(QString());
     QMetaObject::invokeMethod(table.get(), "context_menu", Q_ARG(QPoint, QPoint(5, 5)));
     QCOMPARE(watcher.menus, QList<QStringList>({{"edit service"}, {"ignore"}, {"disable service", "enable service"},
                                                 {"start", "stop"}, {"ignore", "start"}}));
     QVERIFY(watcher.unexpected.isEmpty());
 
-    // A right click opens the menu at the pointer.
     const QPoint pointer = table->visualItemRect(table->cell("cron", 0)).center();
     QPoint opened;
-    watcher.expect([&opened](QWidget *shown) { opened = shown->pos(); shown->close(); });
+    watcher.expect([&opened](QWidget *popup) {
+        opened = popup->pos();
+        popup->close();
+    });
     QContextMenuEvent click(QContextMenuEvent::Mouse, pointer);
     QCoreApplication::sendEvent(table->viewport(), &click);
     QCOMPARE(opened, table->viewport()->mapToGlobal(pointer));
 }
 
+// Descending, a runlevel column sorts by the kill order: stop links first, from the lowest.
 void TestTableEditing::columns_sort_numbers_then_on_then_off()
 {
     TestRoot sorting;
-    for (const char *name : {"Zeta", "alpha", "beta", "gamma", "delta"})
-        sorting.add_script(name, {QStringLiteral("Provides: ") + name});
+    for (const QString name : {"Zeta", "alpha", "beta", "gamma", "delta"})
+        sorting.add_script(name, {"Provides: " + name});
     for (const char *link : {"S20Zeta", "S05alpha", "K01alpha", "S99beta", "K20gamma"})
-        sorting.add_link(link[0] == 'S' ? "2" : "0", link);
-    sorting.insserv().set_listing({"S:20:2:Zeta", "S:05:2:alpha", "K:01:0:alpha", "S:99:2:beta", "K:20:2:gamma",
-                                   "S:01:2:delta"});
+        sorting.add_links(link[0] == 'S' ? "2" : "0", link);
+    sorting.set_listing({"S:20:2:Zeta", "S:05:2:alpha", "K:01:0:alpha", "S:99:2:beta", "K:20:2:gamma", "S:01:2:delta"});
     TestTable sorted;
     QVERIFY(sorted.load());
     QCOMPARE(column(sorted, 0), QStringList({"Zeta", "alpha", "beta", "delta", "gamma"}));
@@ -245,6 +251,7 @@ void TestTableEditing::colours_keep_their_hue_and_become_readable()
     QTEST((readable.lightness() > colour.lightness()) - (readable.lightness() < colour.lightness()), "lightness");
 }
 
+// Pen tablets cannot double-click: with their style a single click toggles.
 void TestTableEditing::single_click_toggles_with_the_tablet_style()
 {
     QTableWidgetItem *cell = table->level_cell("cron", "4");
@@ -252,12 +259,10 @@ void TestTableEditing::single_click_toggles_with_the_tablet_style()
     QCOMPARE(mark(cell), QStringLiteral("S"));
     QApplication::setStyle(new TabletStyle);
     TestTable tablet;
-    QVERIFY(tablet.load());
-    tablet.resize(1000, 400);
-    tablet.show();
-    QVERIFY(QTest::qWaitForWindowExposed(&tablet));
-    QTest::mouseClick(tablet.viewport(), Qt::LeftButton, {}, tablet.visualItemRect(tablet.level_cell("cron", "4")).center());
-    QCOMPARE(mark(tablet.level_cell("cron", "4")), QStringLiteral("K"));
+    QVERIFY(shown(tablet));
+    cell = tablet.level_cell("cron", "4");
+    QTest::mouseClick(tablet.viewport(), Qt::LeftButton, {}, tablet.visualItemRect(cell).center());
+    QCOMPARE(mark(cell), QStringLiteral("K"));
 }
 
 QTEST_MAIN(TestTableEditing)
