@@ -1,12 +1,6 @@
 #include "app/find_service_dialog.h"
 #include "app/resource.h"
-#include "tests/support/modal_watcher.h"
-#include "tests/support/test_root.h"
-#include "tests/support/test_table.h"
-
-#include <QLineEdit>
-#include <QPushButton>
-#include <QTest>
+#include "tests/support/fixture.h"
 
 class TestFindAndIcons : public QObject
 {

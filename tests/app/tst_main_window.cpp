@@ -3,19 +3,7 @@
 #include "catalogue/administrator_rights.h"
 #include "catalogue/test_hooks.h"
 #include "dependencies/dependencies_dialog.h"
-#include "tests/support/modal_watcher.h"
-#include "tests/support/test_root.h"
-#include "tests/support/test_table.h"
-
-#include <QAction>
-#include <QApplication>
-#include <QDesktopWidget>
-#include <QHeaderView>
-#include <QLabel>
-#include <QPushButton>
-#include <QSettings>
-#include <QStatusBar>
-#include <QTest>
+#include "tests/support/fixture.h"
 
 class TestMainWindow : public QObject
 {

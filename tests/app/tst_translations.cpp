@@ -1,12 +1,5 @@
 #include "app/translations.h"
-
-#include <QAbstractButton>
-#include <QDir>
-#include <QMessageBox>
-#include <QProcess>
-#include <QRegularExpression>
-#include <QTemporaryDir>
-#include <QTest>
+#include "tests/support/fixture.h"
 
 namespace {
 

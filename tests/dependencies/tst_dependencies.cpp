@@ -1,16 +1,7 @@
 #include "dependencies/dependencies_dialog.h"
 #include "dependencies/dependencies_widget.h"
 #include "table/colour_contrast.h"
-#include "tests/support/modal_watcher.h"
-#include "tests/support/test_root.h"
-#include "tests/support/test_table.h"
-
-#include <QContextMenuEvent>
-#include <QInputDialog>
-#include <QLabel>
-#include <QPushButton>
-#include <QSignalSpy>
-#include <QTest>
+#include "tests/support/fixture.h"
 
 namespace {
 

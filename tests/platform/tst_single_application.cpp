@@ -1,10 +1,6 @@
+#include "tests/support/fixture.h"
+
 #include <instance_directory.h>
-
-#include <QDir>
-#include <QProcess>
-#include <QTemporaryDir>
-#include <QTest>
-
 #include <sys/stat.h>
 #include <unistd.h>
 
@@ -53,6 +49,7 @@ class TestSingleApplication : public QObject
         process->start(places.isEmpty() ? "false" : PROBE_PROGRAM, {"-platform", "offscreen"});
         return process;
     }
+
     // What an instance has reported so far (peeked, never consumed), then how it ended.
     static QStringList outcome(QProcess *p)
     {
@@ -79,6 +76,7 @@ private slots:
         QCOMPARE(instance_directory(places.path()).entryList(QDir::AllEntries | QDir::System | QDir::NoDotAndDotDot),
                  QStringList());
     }
+
     // Only a first instance reports "ready", only a second "sent". A raise that comes before the
     // first instance's windows settled may make it report "activated" twice.
     void simultaneous_starts_elect_exactly_one_first()
@@ -94,58 +92,55 @@ private slots:
             QCOMPARE(reports, QStringList({"activated", "exit 0", "exit 1", "message raise", "ready", "sent"}));
         }
     }
-    void lock_directory_is_private_data();
-    void lock_directory_is_private();
-    void lock_of_another_user_is_not_trusted();
+
+    void lock_directory_is_private_data()
+    {
+        QTest::addColumn<uint>("user");
+        QTest::addColumn<QString>("runtime");
+        QTest::addColumn<QString>("prepared"); // at the place of the user's own directory
+        QTest::addColumn<QString>("expected"); // where the directory is, or why there is none
+        QTest::newRow("root, first start") << 0u << "own" << "" << "run/qtsingleapp";
+        QTest::newRow("root, another user's") << 0u << "" << "foreign" << "belongs to another user";
+        QTest::newRow("root, open to others") << 0u << "" << "open" << "is open to other users";
+        QTest::newRow("root, a link") << 0u << "" << "link" << "is a symbolic link";
+        QTest::newRow("user, runtime directory") << 4242u << "own" << "" << "runtime";
+        QTest::newRow("user, another's runtime") << 4242u << "foreign" << "own" << "tmp/qtsingleapp-4242";
+        QTest::newRow("user, a link") << 4242u << "" << "link" << "is a symbolic link";
+    }
+
+    void lock_directory_is_private()
+    {
+        if (::geteuid() != 0)
+            QSKIP("preparing the directories of other users needs root");
+        QFETCH(uint, user);
+        QFETCH(QString, runtime);
+        QFETCH(QString, prepared);
+        QTemporaryDir places;
+        const QDir root(places.path());
+        QVERIFY(root.mkdir("run") && root.mkdir("tmp"));
+        prepare(root.filePath("runtime"), runtime, user);
+        prepare(root.filePath(user == 0 ? "run/qtsingleapp" : "tmp/qtsingleapp-4242"), prepared, user);
+
+        QString problem;
+        const QString chosen = private_instance_directory(user, runtime.isEmpty() ? "" : root.filePath("runtime"),
+                                                          root.filePath("run"), root.filePath("tmp"), problem);
+        QTEST(chosen.isEmpty() ? problem.section(' ', 1) : root.relativeFilePath(chosen), "expected");
+    }
+
+    // Another user holds a lock with a living instance and links its directory where
+    // this user's belongs: this user's instance does not believe it, and runs alone.
+    void lock_of_another_user_is_not_trusted()
+    {
+        QTemporaryDir theirs, ours;
+        QProcess *their_instance = start_instance(theirs.path());
+        QTRY_COMPARE_WITH_TIMEOUT(outcome(their_instance), QStringList{"ready"}, 10000);
+        QVERIFY(QFile::link(instance_directory(theirs.path()).path(), instance_directory(ours.path()).path()));
+        QProcess *our_instance = start_instance(ours.path());
+        QTRY_COMPARE_WITH_TIMEOUT(outcome(our_instance), QStringList{"ready"}, 10000);
+        QVERIFY(QString(our_instance->readAllStandardError()).contains("symbolic link): this instance runs alone."));
+        QCOMPARE(outcome(their_instance), QStringList{"ready"});
+    }
 };
-
-void TestSingleApplication::lock_directory_is_private_data()
-{
-    QTest::addColumn<uint>("user");
-    QTest::addColumn<QString>("runtime");
-    QTest::addColumn<QString>("prepared"); // at the place of the user's own directory
-    QTest::addColumn<QString>("expected"); // where the directory is, or why there is none
-    QTest::newRow("root, first start") << 0u << "own" << "" << "run/qtsingleapp";
-    QTest::newRow("root, another user's") << 0u << "" << "foreign" << "belongs to another user";
-    QTest::newRow("root, open to others") << 0u << "" << "open" << "is open to other users";
-    QTest::newRow("root, a link") << 0u << "" << "link" << "is a symbolic link";
-    QTest::newRow("user, runtime directory") << 4242u << "own" << "" << "runtime";
-    QTest::newRow("user, another's runtime") << 4242u << "foreign" << "own" << "tmp/qtsingleapp-4242";
-    QTest::newRow("user, a link") << 4242u << "" << "link" << "is a symbolic link";
-}
-
-void TestSingleApplication::lock_directory_is_private()
-{
-    if (::geteuid() != 0)
-        QSKIP("preparing the directories of other users needs root");
-    QFETCH(uint, user);
-    QFETCH(QString, runtime);
-    QFETCH(QString, prepared);
-    QTemporaryDir places;
-    const QDir root(places.path());
-    QVERIFY(root.mkdir("run") && root.mkdir("tmp"));
-    prepare(root.filePath("runtime"), runtime, user);
-    prepare(root.filePath(user == 0 ? "run/qtsingleapp" : "tmp/qtsingleapp-4242"), prepared, user);
-
-    QString problem;
-    const QString chosen = private_instance_directory(user, runtime.isEmpty() ? "" : root.filePath("runtime"),
-                                                      root.filePath("run"), root.filePath("tmp"), problem);
-    QTEST(chosen.isEmpty() ? problem.section(' ', 1) : root.relativeFilePath(chosen), "expected");
-}
-
-// Another user holds a lock with a living instance and links its directory where
-// this user's belongs: this user's instance does not believe it, and runs alone.
-void TestSingleApplication::lock_of_another_user_is_not_trusted()
-{
-    QTemporaryDir theirs, ours;
-    QProcess *their_instance = start_instance(theirs.path());
-    QTRY_COMPARE_WITH_TIMEOUT(outcome(their_instance), QStringList{"ready"}, 10000);
-    QVERIFY(QFile::link(instance_directory(theirs.path()).path(), instance_directory(ours.path()).path()));
-    QProcess *our_instance = start_instance(ours.path());
-    QTRY_COMPARE_WITH_TIMEOUT(outcome(our_instance), QStringList{"ready"}, 10000);
-    QVERIFY(QString(our_instance->readAllStandardError()).contains("symbolic link): this instance runs alone."));
-    QCOMPARE(outcome(their_instance), QStringList{"ready"});
-}
 
 QTEST_MAIN(TestSingleApplication)
 #include "tst_single_application.moc"

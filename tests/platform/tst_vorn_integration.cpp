@@ -1,30 +1,13 @@
-#include "tests/support/modal_watcher.h"
+#include "tests/support/fixture.h"
 
 #include <vorn_help_menu.h>
 #include <vornintegration.h>
-
-#include <QSettings>
-#include <QTemporaryDir>
-#include <QTest>
 
 class TestVornIntegration : public QObject
 {
     Q_OBJECT
 
 private slots:
-    void geometry_comes_back_or_falls_back_to_the_default()
-    {
-        QTemporaryDir directory;
-        QSettings settings(directory.filePath("settings.ini"), QSettings::IniFormat);
-        QWidget window;
-        QVERIFY(!vornRestoreGeometry(&window, &settings, QRect(30, 40, 500, 350), false));
-        QCOMPARE(window.geometry(), QRect(30, 40, 500, 350));
-        window.setGeometry(110, 120, 430, 310);
-        vornSaveGeometry(&window, &settings, false);
-        QWidget restored;
-        QVERIFY(vornRestoreGeometry(&restored, &settings, QRect(30, 40, 500, 350), false));
-        QCOMPARE(restored.geometry(), QRect(110, 120, 430, 310));
-    }
     // The about box shows the display name and version vornInit sets.
     void help_menu_opens_both_about_boxes()
     {

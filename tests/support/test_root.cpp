@@ -13,39 +13,6 @@ namespace {
 const TestRoot *current_root = nullptr;
 QByteArray host_path;
 
-// $* keeps the argument order; an empty last argument shows as a trailing blank.
-const char fake_insserv[] = R"(#!/bin/sh
-ctl='@CTL@' log=calls prefix= key=
-case "$0" in
-*/update-rc.d) prefix='update-rc.d ' ;;
-*/sbin/insserv) ;;
-*) log=preliminary-calls ;;
-esac
-printf '%s\n' "$prefix$*" >> "$ctl/$log"
-for key; do :; done
-[ "$1" = -s ] && key=listing
-[ $log = preliminary-calls ] && key=preliminary
-[ -n "$prefix" ] && key="update-rc.d $1"
-behaviour=
-[ -f "$ctl/behaviour/$key" ] && behaviour=$(cat "$ctl/behaviour/$key")
-[ -f "$ctl/behaviour/=$prefix$*" ] && behaviour=$(cat "$ctl/behaviour/=$prefix$*")
-[ -f "$ctl/stderr/$key" ] && cat "$ctl/stderr/$key" >&2
-[ "$behaviour" = silent ] && exec sleep 30
-if [ "$key" = listing ] && [ -f "$ctl/listing" ]; then
-    if [ "$behaviour" = trickle ]; then
-        while IFS= read -r line; do printf '%s\n' "$line"; sleep 0.2; done < "$ctl/listing"
-    else
-        cat "$ctl/listing"
-    fi
-fi
-case "$behaviour" in
-hang) exec sleep 30 ;;
-crash) kill -SEGV $$ ;;
-exit*) exit ${behaviour#exit } ;;
-esac
-exit 0
-)";
-
 } // namespace
 
 TestRoot::TestRoot()
@@ -55,9 +22,9 @@ TestRoot::TestRoot()
     current_root = this;
     QDir().mkpath(path("etc/init.d"));
     QDir().mkpath(path("etc/insserv/overrides"));
-    QDir().mkpath(path("fake/behaviour"));
-    QDir().mkpath(path("fake/stderr"));
-    const QByteArray fake = QByteArray(fake_insserv).replace("@CTL@", QFile::encodeName(path("fake")));
+    QFile script(FAKE_INSSERV);
+    QVERIFY(script.open(QIODevice::ReadOnly));
+    const QByteArray fake = script.readAll().replace("@CTL@", QFile::encodeName(path("fake")));
     for (const char *program : {"sbin/insserv", "bin/insserv", "usr/sbin/update-rc.d"})
         write_file(program, fake, true);
     // Only the fake can be found: never the host's own insserv.
