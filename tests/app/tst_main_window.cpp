@@ -5,6 +5,9 @@
 #include "dependencies/dependencies_dialog.h"
 #include "tests/support/fixture.h"
 
+#include <vorn_help_menu.h>
+#include <vornintegration.h>
+
 class TestMainWindow : public QObject
 {
     Q_OBJECT
@@ -87,14 +90,6 @@ private slots:
     }
 
     void cleanup() { window.reset(); }
-
-    // On a desktop 1920 wide: half of it for a narrow table, all of a table up to nine tenths of it.
-    void first_window_fits_the_table()
-    {
-        QCOMPARE(AdminRunlevel::first_window_width(1920, 700), 960);
-        QCOMPARE(AdminRunlevel::first_window_width(1920, 1728), 1728);
-        QCOMPARE(AdminRunlevel::first_window_width(1920, 1729), 960);
-    }
 
     // The flags stand for Enable, Disable, Start, Ignore and Stop on level, Toggle, Reset, Edit.
     void selections_enable_actions_data()
@@ -236,9 +231,14 @@ private slots:
         QCOMPARE(root->calls().filter(QRegularExpression("^(?!-s$)")), QStringList());
     }
 
-    // The installed program has a polkit action that keeps the display; any other copy takes it along.
-    void restart_command_keeps_the_display()
+    // On a desktop 1920 wide: half of it for a narrow table, all of a table up to nine tenths of it. The
+    // installed program has a polkit action that keeps the display; any other copy takes it along. The
+    // help menu opens both about boxes, with the name and version the program sets.
+    void window_size_restart_and_help()
     {
+        QCOMPARE(AdminRunlevel::first_window_width(1920, 700), 960);
+        QCOMPARE(AdminRunlevel::first_window_width(1920, 1728), 1728);
+        QCOMPARE(AdminRunlevel::first_window_width(1920, 1729), 960);
         const QString installed = "/usr/sbin/vorn-admin-runlevel", env = "pkexec /usr/bin/env DISPLAY=:1 XAUTHORITY=";
         QProcessEnvironment environment;
         environment.insert("DISPLAY", ":1");
@@ -248,18 +248,34 @@ private slots:
                  env + "/home/ann/.Xauthority /b/vorn");
         environment.insert("XAUTHORITY", "/x");
         QCOMPARE(administrator_restart_command("/b/vorn", installed, environment).join(' '), env + "/x /b/vorn");
+
+        vornInit("1.3.1", "Vorn Runlevels");
+        QCOMPARE(QCoreApplication::organizationName() + ' ' + QGuiApplication::applicationDisplayName(),
+                 "Vorn Vorn Runlevels");
+        ModalWatcher watcher;
+        watcher.expect_message(QMessageBox::Ok);
+        watcher.expect_message(QMessageBox::Ok);
+        VornHelpMenu menu(nullptr);
+        for (QAction *about : menu.actions())
+            about->trigger();
+        QCOMPARE(watcher.titles, QStringList({"About Vorn Runlevels", "About Qt"}));
+        QVERIFY(watcher.texts[0].contains("Vorn Runlevels") && watcher.texts[0].contains("1.3.1"));
+        QCoreApplication::setOrganizationName("vorn-test");
     }
 
-    // The status bar names the filter of a header click and counts the pending changes; a reload keeps
+    // The status bar names the filter of a header click (started services, in boot order, then stopped
+    // ones; ignored and disabled rows hidden, the selection cleared) and counts the pending changes; a reload keeps
     // the service in view; disabling a service of runlevel S is named in the question; a dependency
     // edit reloads the table, or marks it stale when the user keeps pending changes.
     void status_bar_reload_and_guard()
     {
         QHeaderView *header = table()->horizontalHeader();
         const QPoint runlevel_2(header->sectionViewportPosition(TestTable::column_of("2")) + 5, 5);
+        select({"cron:name"});
         QTest::mouseClick(header->viewport(), Qt::LeftButton, {}, runlevel_2);
         QCOMPARE(status(), "No pending changes | Runlevel 2: services started, in boot order | Show all services");
         QCOMPARE(cells().visible_names(), QStringList({"ssh", "cron"}));
+        QVERIFY(table()->selectedItems().isEmpty() && !action("&Edit")->isEnabled());
         QTest::mouseClick(header->viewport(), Qt::LeftButton, {}, runlevel_2);
         QCOMPARE(status(), "No pending changes | Runlevel 2: services stopped, in shutdown order: none | Show all services");
         window->statusBar()->findChild<QPushButton *>()->click();

@@ -22,6 +22,7 @@ const QList<std::tuple<QString, int, QString>> fixture{
 SystemFacts install_fixture(TestRoot &root)
 {
     SystemFacts facts;
+    QStringList listing;
     for (const auto &[name, sequence, links] : fixture) {
         const QString levels = name == "halt" ? "Default-Stop: 0" : "Default-Start: 2 3 4 5";
         root.add_script(name, {"Provides: " + name, levels, name == "halt" ? "" : "Default-Stop: 0 1 6"});
@@ -29,13 +30,18 @@ SystemFacts install_fixture(TestRoot &root)
         known.listed = sequence >= 0;
         known.sequence = quint16(std::max(sequence, 0));
         for (int level = 0; level < links.size(); ++level) {
-            if (links.at(level) != '.')
-                known.link_kinds.insert(all_runlevels().at(level), links.at(level));
+            if (links.at(level) == '.')
+                continue;
+            known.link_kinds.insert(all_runlevels().at(level), links.at(level));
+            root.add_links(all_runlevels().at(level), links.at(level) + QString::number(sequence + 100).right(2) + name);
         }
+        if (known.listed)
+            listing << QStringLiteral("S:%1:2 3 4 5:%2").arg(sequence + 100).arg(name).remove(2, 1);
         known.linked = !known.link_kinds.isEmpty();
         known.disabled = !links.contains('S') && name != "halt";
     }
     root.add_override("abel", {"Default-Start: 2"});
+    root.set_listing(listing);
     return facts;
 }
 
@@ -397,22 +403,13 @@ private slots:
             << "!ssh directory, #ssh, #abel" << "" << "Error: Error while resetting service settings";
     }
 
-    // Listed services start on 2 to 5 and stop on 0, 1 and 6; cron and ssh are linked; abel has an
-    // override but is not listed.
+    // The table loads the plain fixture.
     void table_applies_and_resets()
     {
         QFETCH(QString, steps);
         test_hooks::set_process_timeout(300);
         TestRoot root;
-        QStringList listing;
-        for (const QString name : {"cron", "ssh", "rsync"}) {
-            root.add_script(name, {"Provides: " + name, "Default-Start: 2 3 4 5", "Default-Stop: 0 1 6"});
-            listing << "S:02:2 3 4 5:" + name << "K:02:0 1 6:" + name;
-            root.add_links(name == "rsync" ? "" : "2", "S02" + name);
-        }
-        root.add_script("abel", {"Default-Start: 2"});
-        root.add_override("abel", {"Default-Start: 2"});
-        root.set_listing(listing);
+        install_fixture(root);
         TestTable table;
         QVERIFY(table.load());
         root.clear_calls();

@@ -77,22 +77,6 @@ private slots:
                  QStringList());
     }
 
-    // Only a first instance reports "ready", only a second "sent". A raise that comes before the
-    // first instance's windows settled may make it report "activated" twice.
-    void simultaneous_starts_elect_exactly_one_first()
-    {
-        QTemporaryDir places;
-        for (int round = 0; round < 5; ++round) {
-            QProcess *one = start_instance(places.path());
-            QProcess *other = start_instance(places.path());
-            QVERIFY(one->waitForFinished(15000) && other->waitForFinished(15000));
-            QStringList reports = outcome(one) + outcome(other);
-            reports.sort();
-            reports.removeDuplicates();
-            QCOMPARE(reports, QStringList({"activated", "exit 0", "exit 1", "message raise", "ready", "sent"}));
-        }
-    }
-
     void lock_directory_is_private_data()
     {
         QTest::addColumn<uint>("user");

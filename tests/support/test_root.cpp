@@ -47,11 +47,6 @@ TestRoot::~TestRoot()
     qputenv("PATH", host_path);
 }
 
-QString TestRoot::path(const QString &relative) const
-{
-    return relative.isEmpty() ? directory.path() : directory.filePath(relative);
-}
-
 void TestRoot::write_file(const QString &relative, const QByteArray &content, bool executable)
 {
     QDir().mkpath(QFileInfo(path(relative)).path());
@@ -80,11 +75,6 @@ void TestRoot::add_script(const QString &name, const QStringList &fields)
     write_file("etc/init.d/" + name, "#!/bin/sh\n" + header(fields) + "exit 0\n", true);
 }
 
-void TestRoot::add_override(const QString &name, const QStringList &fields)
-{
-    write_file("etc/insserv/overrides/" + name, header(fields));
-}
-
 void TestRoot::add_links(const QString &runlevels, const QString &link_name)
 {
     for (const QChar runlevel : runlevels) {
@@ -96,21 +86,6 @@ void TestRoot::add_links(const QString &runlevels, const QString &link_name)
 void TestRoot::set_listing(const QStringList &lines)
 {
     write_file("fake/listing", lines.isEmpty() ? QByteArray() : (lines.join('\n') + '\n').toUtf8());
-}
-
-void TestRoot::set_behaviour(const QString &key, const QString &behaviour)
-{
-    write_file("fake/behaviour/" + key, behaviour.toUtf8());
-}
-
-void TestRoot::set_stderr(const QString &key, const QString &text)
-{
-    write_file("fake/stderr/" + key, text.toUtf8());
-}
-
-void TestRoot::remove_insserv()
-{
-    QFile::remove(path("sbin/insserv"));
 }
 
 QStringList TestRoot::calls(bool preliminary) const

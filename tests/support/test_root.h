@@ -1,5 +1,6 @@
 #pragma once
 
+#include <QFile>
 #include <QStringList>
 #include <QTemporaryDir>
 
@@ -19,12 +20,18 @@ public:
     TestRoot();
     ~TestRoot();
 
-    QString path(const QString &relative = QString()) const;
+    QString path(const QString &relative = QString()) const
+    {
+        return relative.isEmpty() ? directory.path() : directory.filePath(relative);
+    }
     void write_file(const QString &relative, const QByteArray &content, bool executable = false);
     QByteArray read_file(const QString &relative) const;
     // An executable shell script whose header holds the given field lines, e.g. "Provides: cron".
     void add_script(const QString &name, const QStringList &fields);
-    void add_override(const QString &name, const QStringList &fields);
+    void add_override(const QString &name, const QStringList &fields)
+    {
+        write_file("etc/insserv/overrides/" + name, header(fields));
+    }
     // A link such as "S20cron" to its script in each runlevel named, e.g. "2345".
     void add_links(const QString &runlevels, const QString &link_name);
     static QByteArray header(const QStringList &fields);
@@ -32,9 +39,9 @@ public:
     void set_listing(const QStringList &lines);
     // One of "exit N", "crash", "hang" (after any output), "silent" (no output, no
     // end) or, for the listing, "trickle" (one line at a time, with pauses).
-    void set_behaviour(const QString &key, const QString &behaviour);
-    void set_stderr(const QString &key, const QString &text);
-    void remove_insserv();
+    void set_behaviour(const QString &key, const QString &what) { write_file("fake/behaviour/" + key, what.toUtf8()); }
+    void set_stderr(const QString &key, const QString &text) { write_file("fake/stderr/" + key, text.toUtf8()); }
+    void remove_insserv() { QFile::remove(path("sbin/insserv")); }
     // The command lines of the fake, or those of the preliminary run.
     QStringList calls(bool preliminary = false) const;
     void clear_calls();

@@ -72,30 +72,6 @@ private slots:
             QCOMPARE(item->column(), 0);
     }
 
-    // A first click on a runlevel's header shows the services started there, a second those stopped.
-    void header_clicks_filter_rows()
-    {
-        TestRoot root;
-        for (const QString name : {"a-start", "b-stop", "c-ignored", "d-off"}) {
-            root.add_script(name, {});
-            root.add_links(name == "d-off" ? "" : "3", "S01" + name);
-        }
-        root.set_listing({"S:01:2:a-start", "K:01:2:b-stop", "S:01:3:c-ignored", "S:01:2:d-off"});
-        TestTable table;
-        QVERIFY(table.load());
-        table.setCurrentCell(0, 4);
-        QSignalSpy reports(&table, &ServiceTable::selection_changed);
-        const QPoint runlevel_2(table.horizontalHeader()->sectionViewportPosition(TestTable::column_of("2")) + 5, 5);
-        QTest::mouseClick(table.horizontalHeader()->viewport(), Qt::LeftButton, {}, runlevel_2);
-        QCOMPARE(table.visible_names(), QStringList{"a-start"});
-        QCOMPARE(table.services(false).size(), 1);
-        QVERIFY(table.selectedItems().isEmpty() && !reports.last().first().toBool());
-        QTest::mouseClick(table.horizontalHeader()->viewport(), Qt::LeftButton, {}, runlevel_2);
-        QCOMPARE(table.visible_names(), QStringList{"b-stop"});
-        table.filter_items(0);
-        QCOMPARE(table.visible_names().size(), 4);
-    }
-
     void listing_is_read_to_its_end_or_not_at_all_data()
     {
         QTest::addColumn<QString>("behaviour");

@@ -123,8 +123,7 @@ private slots:
     // The menu offers what the selected cells allow; a right click opens it at the pointer.
     void selection_drives_the_context_menu()
     {
-        QSignalSpy reports(table.get(), &ServiceTable::selection_changed);
-        ModalWatcher watcher;
+            ModalWatcher watcher;
         const auto menu = [this, &watcher](QList<QTableWidgetItem *> cells, const QString &choice) {
             table->clearSelection();
             for (QTableWidgetItem *cell : cells)
@@ -133,9 +132,7 @@ private slots:
             QMetaObject::invokeMethod(table.get(), "context_menu", Q_ARG(QPoint, QPoint(5, 5)));
         };
         menu({table->cell("idle", 0)}, QString());
-        QCOMPARE(reports.last(), QVariantList({true, false, false, false, false}));
         menu({table->level_cell("mount", "S")}, QString());
-        QCOMPARE(reports.last(), QVariantList({true, false, false, true, true}));
         menu({table->cell("idle", 1), table->cell("cron", 10)}, "enable service");
         QCOMPARE(table->cell("idle", 1)->text(), QStringLiteral("07"));
         menu({table->level_cell("idle", "3")}, "stop");
