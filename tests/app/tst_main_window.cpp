@@ -241,9 +241,8 @@ private slots:
     // help menu opens both about boxes, with the name and version the program sets.
     void window_size_restart_and_help()
     {
-        QCOMPARE(AdminRunlevel::first_window_width(1920, 700), 960);
-        QCOMPARE(AdminRunlevel::first_window_width(1920, 1728), 1728);
-        QCOMPARE(AdminRunlevel::first_window_width(1920, 1729), 960);
+        const auto width = [](int table) { return AdminRunlevel::first_window_width(1920, table); };
+        QCOMPARE(QList<int>({width(700), width(1728), width(1729)}), QList<int>({960, 1728, 960}));
         const QString installed = "/usr/sbin/vorn-admin-runlevel", env = "pkexec /usr/bin/env DISPLAY=:1 XAUTHORITY=";
         QProcessEnvironment environment;
         environment.insert("DISPLAY", ":1");

@@ -68,6 +68,7 @@ void ModalWatcher::poll()
         widget->close();
         return;
     }
+
     // Queued, not run from the timer: a handler may open the next modal widget,
     // and the timer must keep firing inside that one's event loop.
     QMetaObject::invokeMethod(

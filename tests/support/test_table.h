@@ -25,10 +25,7 @@ public:
         return runlevel == QLatin1String("S") ? 2 : runlevel == QLatin1String("0") ? 9 : runlevel.toInt() + 2;
     }
 
-    QTableWidgetItem *level_cell(const QString &name, const QString &runlevel) const
-    {
-        return cell(name, column_of(runlevel));
-    }
+    QTableWidgetItem *level_cell(const QString &name, const QString &level) const { return cell(name, column_of(level)); }
 
     // Cell texts | marks ("-" for none) | kill-order keys of a service's row.
     QString summary(const QString &name) const

@@ -173,33 +173,25 @@ private slots:
         QCOMPARE(column(sorted, 4, ServiceTable::KillOrderRole), QStringList({"100", "100", "099", "080", ""}));
     }
 
-    void cells_show_selection_and_changes_data()
-    {
-        QTest::addColumn<int>("column");
-        QTest::addColumn<bool>("icons");
-        QTest::newRow("started runlevel cell, icon") << TestTable::column_of("2") << true;
-        QTest::newRow("started runlevel cell, tile") << TestTable::column_of("2") << false;
-        QTest::newRow("state cell") << 1 << true;
-    }
-
-    // In every way of painting, a selected cell differs from an unselected one and a changed one from an
-    // unchanged one; a tile leaves the selection showing around it.
+    // In every way of painting (an icon, a tile, a state's text), a selected cell differs from an
+    // unselected one and a changed one from an unchanged one; a tile leaves the selection showing around it.
     void cells_show_selection_and_changes()
     {
-        QFETCH(int, column);
-        QFETCH(bool, icons);
-        if (!icons)
-            table->setItemDelegate(new ServiceItemDelegate(QIcon(), QIcon(), table.get()));
-        QTableWidgetItem *cell = table->cell("cron", column);
-        const auto look = [&](bool changed, bool selected) {
-            cell->setData(ServiceTable::ChangedRole, changed);
-            cell->setSelected(selected);
-            return table->viewport()->grab(table->visualItemRect(cell)).toImage();
-        };
-        const QImage plain = look(false, false), selected = look(false, true), changed = look(true, false);
-        QVERIFY(plain != selected && plain != changed && selected != look(true, true) && changed != look(true, true));
-        QCOMPARE(plain.pixelColor(plain.rect().center()) == QColor(60, 176, 60), !icons);
-        QCOMPARE(selected.pixelColor(1, selected.height() - 2), table->palette().color(QPalette::Highlight));
+        const int level_2 = TestTable::column_of("2");
+        for (const auto &[column, icons] : QList<std::pair<int, bool>>{{level_2, true}, {1, true}, {level_2, false}}) {
+            if (!icons)
+                table->setItemDelegate(new ServiceItemDelegate(QIcon(), QIcon(), table.get()));
+            QTableWidgetItem *cell = table->cell("cron", column);
+            const auto look = [&](bool changed, bool selected) {
+                cell->setData(ServiceTable::ChangedRole, changed);
+                cell->setSelected(selected);
+                return table->viewport()->grab(table->visualItemRect(cell)).toImage();
+            };
+            const QImage plain = look(false, false), selected = look(false, true), changed = look(true, false);
+            QVERIFY(plain != selected && plain != changed && selected != look(true, true) && changed != look(true, true));
+            QCOMPARE(plain.pixelColor(plain.rect().center()) == QColor(60, 176, 60), !icons);
+            QCOMPARE(selected.pixelColor(1, selected.height() - 2), table->palette().color(QPalette::Highlight));
+        }
     }
 
     // Green on white darkens, red on a dark base lightens, green there stays; the pending fill behind
@@ -219,17 +211,16 @@ private slots:
     // Pen tablets cannot double-click: with their style a single click toggles.
     void single_click_toggles_with_the_tablet_style()
     {
-        QTableWidgetItem *cell = table->level_cell("cron", "4");
-        QTest::mouseClick(table->viewport(), Qt::LeftButton, {}, table->visualItemRect(cell).center());
-        QCOMPARE(mark(cell), QStringLiteral("S"));
         auto *tablet_style = new QProxyStyle;
         tablet_style->setObjectName("vornplastiquetablet");
         QApplication::setStyle(tablet_style);
         TestTable tablet;
         QVERIFY(shown(tablet));
-        cell = tablet.level_cell("cron", "4");
-        QTest::mouseClick(tablet.viewport(), Qt::LeftButton, {}, tablet.visualItemRect(cell).center());
-        QCOMPARE(mark(cell), QStringLiteral("K"));
+        for (TestTable *clicked : {table.get(), &tablet}) {
+            const QRect cell = clicked->visualItemRect(clicked->level_cell("cron", "4"));
+            QTest::mouseClick(clicked->viewport(), Qt::LeftButton, {}, cell.center());
+        }
+        QCOMPARE(mark(table->level_cell("cron", "4")) + mark(tablet.level_cell("cron", "4")), "SK");
     }
 
     // A row for each service listed, linked or with an override and a script; lines that name no
@@ -284,9 +275,6 @@ private slots:
         QCOMPARE(table.cell("cron", 0)->toolTip(), "Override: " + root.path("etc/insserv/overrides/cron"));
         QVERIFY(!table.cell("cron", 0)->icon().isNull() && table.cell("stopped", 0)->toolTip().isEmpty());
         QCOMPARE(table.horizontalHeaderItem(2)->text() + table.horizontalHeaderItem(9)->text(), "Runlevel SRunlevel 0");
-        const QMetaObject &meta = ServiceTable::staticMetaObject;
-        QCOMPARE(meta.method(meta.methodOffset() + 9).methodSignature(), "selectionChanged(QItemSelection,QItemSelection)");
-        QCOMPARE(meta.method(meta.methodCount() - 1).methodSignature(), "filter_items(int)");
 
         QCOMPARE(table.currentItem(), table.item(0, 0));
         table.setCurrentCell(1, 5);
