@@ -46,10 +46,8 @@ class TestMainWindow : public QObject
     {
         QStringList texts;
         for (const QWidget *shown : window->statusBar()->findChildren<QWidget *>()) {
-            if (const auto *label = qobject_cast<const QLabel *>(shown); label && label->isVisible())
-                texts << label->text();
-            if (const auto *button = qobject_cast<const QPushButton *>(shown); button && button->isVisible())
-                texts << button->text();
+            if (shown->isVisible() && !shown->property("text").toString().isEmpty())
+                texts << shown->property("text").toString();
         }
         return texts.join(" | ");
     }
