@@ -10,6 +10,7 @@
 namespace {
 
 const QString overrides = QStringLiteral("etc/insserv/overrides/");
+const QString relinked = QStringLiteral("insserv --dryrun %1, insserv --remove --force %1, insserv %1");
 
 // The plain fixture: a service, its sequence number (-1: not listed) and the kind of its link in
 // each of the runlevels S, 1 to 6 and 0. Every script starts in 2 to 5 and stops in 0, 1 and 6,
@@ -222,7 +223,6 @@ private slots:
     {
         QTest::addColumn<QString>("steps");
         QTest::addColumn<QString>("plan");
-        const QString relinked = "insserv --dryrun %1, insserv --remove --force %1, insserv %1";
         QTest::newRow("worked example: cron level 2 K, ssh disabled, rsync enabled") << "@cron 2 K, -ssh, +rsync"
             << "write cron, " + relinked.arg("cron") + ", update-rc.d ssh disable, insserv rsync";
         QTest::newRow("three levels of one service: three writes, one removal and registration")
@@ -268,7 +268,6 @@ private slots:
         QTest::addColumn<QString>("ran");
         QTest::addColumn<QString>("outcome"); // the error, then the details
         QTest::addColumn<QString>("overrides_left");
-        const QString relinked = "insserv --dryrun %1, insserv --remove --force %1, insserv %1";
         QTest::newRow("dry run refused: nothing removed, nothing registered")
             << "@cron 2 K, -ssh" << "insserv --dryrun cron" << "insserv --dryrun cron"
             << "cron: loop | Done:; Written: cron; ; Restored:; Deleted: cron" << "abel";
@@ -487,9 +486,19 @@ private slots:
         const QByteArray looping = TestRoot::header({"Provides: database", "Required-Start: webapp", "Default-Start: 2"});
         root.write_file(overrides + "database", looping);
         const QString linked = links(root, "database") + links(root, "webapp");
-        QVERIFY(QRegularExpression("^Error: An error has occured on processing \"database\"  service: .*There is a "
-                                   "loop").match(answered(root, [&] { after.apply_changes(); })).hasMatch());
+        const QRegularExpression refused_before_removal("^(?!.*--remove)Error: An error has occured on processing "
+                                                        "\"database\"  service: .*There is a loop");
+        QVERIFY(refused_before_removal.match(answered(root, [&] { after.apply_changes(); })).hasMatch());
         QCOMPARE(root.read_file(overrides + "database"), looping);
+        QCOMPARE(links(root, "database") + links(root, "webapp"), linked);
+
+        // The same loop made by a dependency edit of the linked database: refused before anything is
+        // removed, and no override left behind.
+        QFile::remove(root.path(overrides + "database"));
+        QVERIFY(refused_before_removal.match(answered(root, [&] {
+            after.run_plan(plan_of("&database Required-Start=webapp", after.system_facts()), {}, nullptr);
+        })).hasMatch());
+        QVERIFY(!QFile::exists(root.path(overrides + "database")));
         QCOMPARE(links(root, "database") + links(root, "webapp"), linked);
     }
 

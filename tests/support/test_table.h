@@ -10,20 +10,16 @@ public:
 
     int row_of(const QString &name) const
     {
-        for (int row = 0; row < cells_of.rowCount(); ++row) {
+        for (int row = 0; row < cells_of.rowCount(); ++row)
             if (cells_of.item(row, 0)->data(ServiceTable::ServiceNameRole).toString() == name)
                 return row;
-        }
         return -1;
     }
 
     QTableWidgetItem *cell(const QString &name, int column) const { return cells_of.item(row_of(name), column); }
 
     // Column of a runlevel: "S" is 2, "1" to "6" are 3 to 8, "0" is 9.
-    static int column_of(const QString &runlevel)
-    {
-        return runlevel == QLatin1String("S") ? 2 : runlevel == QLatin1String("0") ? 9 : runlevel.toInt() + 2;
-    }
+    static int column_of(const QString &runlevel) { return runlevel == "S" ? 2 : runlevel == "0" ? 9 : runlevel.toInt() + 2; }
 
     QTableWidgetItem *level_cell(const QString &name, const QString &level) const { return cell(name, column_of(level)); }
 
@@ -44,10 +40,9 @@ public:
     QStringList visible_names() const
     {
         QStringList names;
-        for (int row = 0; row < cells_of.rowCount(); ++row) {
+        for (int row = 0; row < cells_of.rowCount(); ++row)
             if (!cells_of.isRowHidden(row))
                 names.append(cells_of.item(row, 0)->data(ServiceTable::ServiceNameRole).toString());
-        }
         return names;
     }
 
