@@ -119,7 +119,7 @@ private slots:
     // The menu offers what the selected cells allow; a right click opens it at the pointer.
     void selection_drives_the_context_menu()
     {
-            ModalWatcher watcher;
+        ModalWatcher watcher;
         const auto menu = [this, &watcher](QList<QTableWidgetItem *> cells, const QString &choice) {
             table->clearSelection();
             for (QTableWidgetItem *cell : cells)
