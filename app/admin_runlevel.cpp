@@ -203,6 +203,7 @@ void AdminRunlevel::rebuild_table()
     connect(table, &ServiceTable::table_changed, this, &AdminRunlevel::show_table_state);
     connect(table, &ServiceTable::need_restart, this, &AdminRunlevel::dependencies_written);
     connect(table, &ServiceTable::selection_changed, this, &AdminRunlevel::selection_changed);
+    connect(table, &ServiceTable::configuration_changed, this, &AdminRunlevel::configuration_changed);
     central_layout->addWidget(table);
     table->load();
     connect(table->horizontalHeader(), &QHeaderView::sectionClicked, this, &AdminRunlevel::show_table_state);
@@ -263,11 +264,11 @@ QString AdminRunlevel::apply_question() const
 
 void AdminRunlevel::apply_changes()
 {
-    const ApplyPlan plan = table->changes_plan();
-    if (!confirmed(tr("Confirmation"), apply_question(), plan_preview(plan)))
-        return;
-    table->run_plan(plan, ServiceTable::tr("Changes are applied"), table);
-    rebuild_table();
+    const auto confirm = [this](const QString &notice, const QString &preview) {
+        return confirmed(tr("Confirmation"), with_notice(notice, apply_question()), preview);
+    };
+    if (table->run_plan(table->changes_plan(), confirm, ServiceTable::tr("Changes are applied"), table))
+        rebuild_table();
 }
 
 void AdminRunlevel::undo_changes()
@@ -290,11 +291,30 @@ void AdminRunlevel::edit_service()
 
 void AdminRunlevel::reset_service_defaults()
 {
-    const ApplyPlan plan = table->reset_plan();
-    if (!confirmed(tr("Reset to defaults"), tr("Set defaults values for the selected services?"), plan_preview(plan)))
-        return;
-    table->run_plan(plan, ServiceTable::tr("Reset is completed"), nullptr);
-    rebuild_table();
+    const auto confirm = [this](const QString &notice, const QString &preview) {
+        return confirmed(tr("Reset to defaults"), with_notice(notice, tr("Set defaults values for the selected services?")),
+                         preview);
+    };
+    if (table->run_plan(table->reset_plan(), confirm, ServiceTable::tr("Reset is completed"), nullptr))
+        rebuild_table();
+}
+
+QString AdminRunlevel::with_notice(const QString &notice, const QString &question)
+{
+    return notice.isEmpty() ? question : notice + QStringLiteral("\n\n") + question;
+}
+
+// Another program changed the boot configuration since the table was read: a
+// plan made from the old reading is not run, and the user may read it again.
+void AdminRunlevel::configuration_changed(const QStringList &services)
+{
+    QMessageBox box(QMessageBox::Warning, tr("Changed meanwhile"),
+                    tr("The boot configuration of %1 changed since the table was read, and nothing was done. Read the "
+                       "system again?").arg(services.join(QStringLiteral(", "))),
+                    QMessageBox::Yes | QMessageBox::No, this);
+    box.setDefaultButton(QMessageBox::Yes);
+    if (box.exec() == QMessageBox::Yes)
+        rebuild_table();
 }
 
 void AdminRunlevel::switch_services_runlevels(QString mark)

@@ -41,6 +41,7 @@ private slots:
     void reload();
     void dependencies_written();
     void show_table_state();
+    void configuration_changed(const QStringList &services);
 
 private:
     QAction *make_action(const char *icon, const QString &text);
@@ -53,6 +54,7 @@ private:
     QString apply_question() const;
     int table_width() const;
     bool confirmed(const QString &title, const QString &question, const QString &details);
+    static QString with_notice(const QString &notice, const QString &question);
 
     // Without it, edits stay possible but nothing that writes is offered.
     const bool administrator;

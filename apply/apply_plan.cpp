@@ -15,6 +15,10 @@ namespace {
 
 const QString start_mark = QStringLiteral("S");
 const QString kill_mark = QStringLiteral("K");
+const QChar start_kind = QLatin1Char('S');
+const QChar kill_kind = QLatin1Char('K');
+const QString start_field = QStringLiteral("Default-Start");
+const QString stop_field = QStringLiteral("Default-Stop");
 
 QStringList levels_of(const QString &field)
 {
@@ -22,21 +26,39 @@ QStringList levels_of(const QString &field)
     return field.split(blanks, Qt::SkipEmptyParts);
 }
 
-// update-rc.d turns start links into stop links, and back, in these runlevels only.
-bool has_toggled_level(const QStringList &start_levels)
+QStringList levels_where(const LinkStates &states, QChar kind, const QStringList &among)
 {
-    static const QStringList toggled{QStringLiteral("S"), QStringLiteral("2"), QStringLiteral("3"),
-                                     QStringLiteral("4"), QStringLiteral("5")};
-    return std::any_of(start_levels.cbegin(), start_levels.cend(),
-                       [](const QString &level) { return toggled.contains(level); });
+    QStringList levels;
+    for (const QString &level : among) {
+        if (states.value(level) == kind)
+            levels.append(level);
+    }
+    return levels;
 }
 
-PlanStep update_rc_d_step(const QString &service, const QString &action)
+// A field's levels as the override writer puts them: sorted, digits before S.
+QString field_text(const LinkStates &states, QChar kind)
+{
+    QStringList levels = levels_where(states, kind, all_runlevels());
+    levels.sort(Qt::CaseSensitive);
+    // Empty, not null: a null value drops the field, and insserv wants it even when empty.
+    return levels.isEmpty() ? QStringLiteral("") : levels.join(QLatin1Char(' '));
+}
+
+bool same_levels(const QString &field, const QString &text)
+{
+    QStringList a = levels_of(field), b = levels_of(text);
+    a.sort();
+    b.sort();
+    return a == b;
+}
+
+PlanStep update_rc_d_step(const QString &service, const QString &action, const QStringList &levels)
 {
     PlanStep step;
     step.service = service;
     step.program = update_rc_d_program();
-    step.arguments = QStringList{service, action};
+    step.arguments = QStringList{service, action} + levels;
     return step;
 }
 
@@ -64,6 +86,43 @@ QStringList script_header(const QString &path)
     return block;
 }
 
+// The level fields of an override, set to the payload's values; fields the
+// header lacks are added at its end.
+QString set_level_fields(QVariant payload, QString name, QString value)
+{
+    const QVariantMap fields = payload.toMap();
+    return fields.contains(name) ? fields.value(name).toString() : value;
+}
+
+HeaderPairs missing_level_fields(QVariant payload)
+{
+    const QVariantMap fields = payload.toMap();
+    HeaderPairs pairs;
+    for (const QString &name : fields.value(QStringLiteral("missing")).toStringList())
+        pairs.append(qMakePair(name, fields.value(name).toString()));
+    return pairs;
+}
+
+// What the user asked of one service.
+struct ServiceEdit
+{
+    QMap<QString, QString> levels; // runlevel -> "S", "K" or ""
+    QString state;                 // "S" enable, "K" disable, empty: unchanged
+    bool relink = false;           // registered again whatever else changes: its dependencies changed
+};
+
+// How the plan brings one service to what the table shows: the levels its
+// override gives (insserv registers it from them), whether it is removed and
+// registered again, and which links update-rc.d then turns around.
+struct Realization
+{
+    LinkStates intended;
+    LinkStates levels;
+    bool write_levels = false;
+    enum { Keep, RemoveOnly, Relink } relink = Keep;
+    QList<PlanStep> state_steps;
+};
+
 // Builds a plan step by step, keeping the content each override has at that
 // point, so that several writes of one service build on each other.
 class PlanBuilder
@@ -80,7 +139,16 @@ public:
                                          : ServiceInfo(service);
     }
 
-    QStringList start_levels(const QString &service) { return levels_of(header(service).field("Default-Start")); }
+    LinkStates header_levels(const QString &service)
+    {
+        const ServiceInfo info = header(service);
+        return header_states(info.field(start_field), info.field(stop_field));
+    }
+
+    ServiceInfo script(const QString &service)
+    {
+        return ServiceInfo::from_content(service, file_content(init_scripts_dir().filePath(service)));
+    }
 
     void write(const QString &service, const QByteArray &content, const QString &failure)
     {
@@ -92,6 +160,28 @@ public:
         step.content = content;
         step.failure = failure;
         plan.steps.append(step);
+    }
+
+    // Rewrites only the level fields whose levels change, so that an override
+    // differs from its header in nothing else.
+    void write_levels(const QString &service, const LinkStates &levels)
+    {
+        const ServiceInfo source = header(service);
+        QVariantMap fields;
+        QStringList missing;
+        for (const auto &[name, kind] : {std::make_pair(start_field, start_kind), std::make_pair(stop_field, kill_kind)}) {
+            const QString wanted = field_text(levels, kind);
+            if (same_levels(source.field(name), wanted))
+                continue;
+            fields.insert(name, wanted);
+            if (std::none_of(source.lines.cbegin(), source.lines.cend(), [&](const auto &line) { return line.first == name; }))
+                missing.append(name);
+        }
+        if (fields.isEmpty())
+            return;
+        fields.insert(QStringLiteral("missing"), missing);
+        write(service, override_content(override_lines(source.lines, fields, set_level_fields, nullptr, missing_level_fields)),
+              QCoreApplication::translate("ServiceTable", "Error while creating override file"));
     }
 
     void remove(const QString &service, const QString &failure)
@@ -110,23 +200,16 @@ public:
         plan.steps.append(step);
     }
 
-    // A service shown disabled that insserv registers again comes back started:
-    // it must be disabled again afterwards, where update-rc.d can.
-    bool comes_back_started(const QString &service)
-    {
-        return facts.value(service).disabled && has_toggled_level(start_levels(service));
-    }
-
     // Every service to be registered again is tried with a dry run before any
     // link is removed; then the removals and the registrations run.
     void relink(const ChangeMap &removals, const ChangeMap &registrations)
     {
         for (const ChangeKey &key : run_order(registrations, facts))
-            run(insserv_step(key.first.name, QStringLiteral("S"), false, true));
+            run(insserv_step(key.first.name, start_mark, false, true));
         for (const ChangeKey &key : run_order(removals, facts))
-            run(insserv_step(key.first.name, QStringLiteral("K"), true, false));
+            run(insserv_step(key.first.name, kill_mark, true, false));
         for (const ChangeKey &key : run_order(registrations, facts))
-            run(insserv_step(key.first.name, QStringLiteral("S"), false, false));
+            run(insserv_step(key.first.name, start_mark, false, false));
     }
 
     const SystemFacts &facts;
@@ -144,10 +227,6 @@ private:
         origin.header_path = origin.had_override ? override_path : init_scripts_dir().filePath(service);
         origin.header_lines = origin.had_override ? content_lines(origin.override_content)
                                                   : script_header(origin.header_path);
-        const ServiceFacts known = facts.value(service);
-        origin.linked = known.linked;
-        if (known.disabled && has_toggled_level(levels_of(ServiceInfo(service).field("Default-Start"))))
-            origin.disabling.append(update_rc_d_step(service, QStringLiteral("disable")));
         plan.origins.insert(service, origin);
     }
 
@@ -161,37 +240,139 @@ qint64 run_order_key(const ServiceFacts &known, const QString &value)
     return value == start_mark ? qint64(known.sequence) : -qint64(known.sequence);
 }
 
-// Enabling a service that is linked without start links: update-rc.d turns
-// its stop links back into start links where its header starts it; without
-// such links it is registered afresh.
-void plan_enable(PlanBuilder &builder, const QString &service, bool registered_again)
+// A service without links stays without them unless enabled; then insserv
+// registers it from its header, edited or not. An override that gives it no
+// runlevel at all is how a service that update-rc.d cannot switch off stays
+// off: enabling it gives back its script's levels.
+Realization realize_unlinked(PlanBuilder &builder, const QString &service, const ServiceEdit &edit)
 {
-    const ServiceFacts known = builder.facts.value(service);
-    if (registered_again || !known.linked) {
-        builder.run(insserv_step(service, start_mark, false, false));
-        return;
+    Realization result;
+    result.levels = builder.header_levels(service);
+    for (auto level = edit.levels.cbegin(); level != edit.levels.cend(); ++level) {
+        if (level.value().isEmpty())
+            result.levels.remove(level.key());
+        else
+            result.levels.insert(level.key(), level.value().at(0));
     }
-    const QStringList start_levels = builder.start_levels(service);
-    const bool stopped_where_started =
-        std::any_of(start_levels.cbegin(), start_levels.cend(),
-                    [&known](const QString &level) { return known.link_kinds.value(level) == QLatin1Char('K'); });
-    if (stopped_where_started && has_toggled_level(start_levels)) {
-        builder.run(update_rc_d_step(service, QStringLiteral("enable")));
-        return;
+    result.write_levels = !edit.levels.isEmpty();
+    if (edit.state != start_mark) {
+        result.relink = edit.levels.isEmpty() ? Realization::Keep : Realization::RemoveOnly;
+        return result;
     }
-    builder.run(insserv_step(service, kill_mark, true, false));
-    builder.run(insserv_step(service, start_mark, false, false));
+    if (result.levels.isEmpty()) {
+        const ServiceInfo script = builder.script(service);
+        result.levels = header_states(script.field(start_field), script.field(stop_field));
+        result.write_levels = true;
+    }
+    result.intended = result.levels;
+    result.state_steps.append(insserv_step(service, start_mark, false, false));
+    return result;
 }
 
-// Disabling keeps stop links where the service started, as update-rc.d does,
-// so that a later "insserv NAME" or a package upgrade leaves it disabled. A
-// script that starts nowhere update-rc.d can toggle is removed instead.
-void plan_disable(PlanBuilder &builder, const QString &service)
+// A linked service keeps the links the table shows: its marks, edited or not.
+// Where its header starts it but a stop link stands (update-rc.d's disable),
+// the header keeps the start level and update-rc.d turns the new link around
+// again, so that a later "update-rc.d NAME enable" still finds it disabled the
+// Debian way.
+Realization realize_linked(PlanBuilder &builder, const QString &service, const ServiceEdit &edit)
 {
-    if (has_toggled_level(builder.start_levels(service)))
-        builder.run(update_rc_d_step(service, QStringLiteral("disable")));
-    else
-        builder.run(insserv_step(service, kill_mark, false, false));
+    const ServiceFacts known = builder.facts.value(service);
+    const LinkStates header = builder.header_levels(service);
+    const QStringList &toggled = toggled_runlevels();
+    LinkStates marks = known.link_kinds;
+    QStringList debian_disabled;
+    for (const QString &level : toggled) {
+        if (marks.value(level) == kill_kind && header.value(level) == start_kind && !edit.levels.contains(level))
+            debian_disabled.append(level);
+    }
+    for (auto level = edit.levels.cbegin(); level != edit.levels.cend(); ++level) {
+        if (level.value().isEmpty())
+            marks.remove(level.key());
+        else
+            marks.insert(level.key(), level.value().at(0));
+    }
+    Realization result;
+    result.levels = marks;
+    for (const QString &level : debian_disabled)
+        result.levels.insert(level, start_kind);
+    const bool enable = edit.state == start_mark;
+    const bool disabled = edit.state == kill_mark || (known.disabled && !enable);
+    bool relink = edit.relink || !edit.levels.isEmpty();
+    if (enable && debian_disabled.isEmpty() && !relink) {
+        result.levels = header;
+        relink = true;
+    }
+
+    result.intended = result.levels;
+    const QStringList started = levels_where(result.levels, start_kind, toggled);
+    if (disabled && started.isEmpty() && edit.state == kill_mark) {
+        // Nothing update-rc.d could turn around: no runlevel at all, for good.
+        result.levels.clear();
+        result.intended.clear();
+        result.write_levels = true;
+        result.state_steps.append(insserv_step(service, kill_mark, false, false));
+        return result;
+    }
+    const QStringList turned = disabled ? started : enable ? QStringList() : debian_disabled;
+    for (const QString &level : turned)
+        result.intended.insert(level, kill_kind);
+    if (relink) {
+        result.write_levels = true;
+        result.relink = result.levels.isEmpty() ? Realization::RemoveOnly : Realization::Relink;
+        if (!turned.isEmpty())
+            result.state_steps.append(update_rc_d_step(service, QStringLiteral("disable"), turned));
+        return result;
+    }
+    QStringList to_disable, to_enable;
+    for (const QString &level : toggled) {
+        if (known.link_kinds.value(level) == start_kind && result.intended.value(level) == kill_kind)
+            to_disable.append(level);
+        if (known.link_kinds.value(level) == kill_kind && result.intended.value(level) == start_kind)
+            to_enable.append(level);
+    }
+    if (!to_disable.isEmpty())
+        result.state_steps.append(update_rc_d_step(service, QStringLiteral("disable"), to_disable));
+    if (!to_enable.isEmpty())
+        result.state_steps.append(update_rc_d_step(service, QStringLiteral("enable"), to_enable));
+    return result;
+}
+
+Realization realize(PlanBuilder &builder, const QString &service, const ServiceEdit &edit)
+{
+    return builder.facts.value(service).linked ? realize_linked(builder, service, edit)
+                                               : realize_unlinked(builder, service, edit);
+}
+
+// Overrides are all rewritten before insserv sees any of them. Every service
+// that will be registered again is first tried with a dry run, before anything
+// is removed; then the removals, the registrations, and last whatever turns
+// links around or enables and disables services.
+ApplyPlan build_plan(PlanBuilder &builder, const QMap<QString, ServiceEdit> &edits)
+{
+    QMap<QString, Realization> realizations;
+    ChangeMap order, removals, registrations;
+    for (auto edit = edits.cbegin(); edit != edits.cend(); ++edit) {
+        const Realization realization = realize(builder, edit.key(), edit.value());
+        realizations.insert(edit.key(), realization);
+        const ChangeKey whole(Service(edit.key()), QString());
+        order.insert(whole, edit.value().state == start_mark ? start_mark : kill_mark);
+        if (realization.relink != Realization::Keep)
+            removals.insert(whole, kill_mark);
+        if (realization.relink == Realization::Relink)
+            registrations.insert(whole, start_mark);
+        builder.plan.intended.insert(edit.key(), realization.intended);
+    }
+    for (const ChangeKey &key : run_order(order, builder.facts)) {
+        const Realization &realization = realizations[key.first.name];
+        if (realization.write_levels)
+            builder.write_levels(key.first.name, realization.levels);
+    }
+    builder.relink(removals, registrations);
+    for (const ChangeKey &key : run_order(order, builder.facts)) {
+        for (const PlanStep &step : realizations.value(key.first.name).state_steps)
+            builder.run(step);
+    }
+    return builder.plan;
 }
 
 } // namespace
@@ -204,6 +385,27 @@ QString PlanStep::command() const
 int ApplyPlan::program_runs() const
 {
     return int(std::count_if(steps.cbegin(), steps.cend(), [](const PlanStep &step) { return step.kind == PlanStep::Run; }));
+}
+
+const QStringList &toggled_runlevels()
+{
+    static const QStringList levels{QStringLiteral("S"), QStringLiteral("2"), QStringLiteral("3"), QStringLiteral("4"),
+                                    QStringLiteral("5")};
+    return levels;
+}
+
+LinkStates header_states(const QString &default_start, const QString &default_stop)
+{
+    LinkStates states;
+    const QStringList runlevels = all_runlevels();
+    for (const auto &[field, kind] : {std::make_pair(default_stop, kill_kind), std::make_pair(default_start, start_kind)}) {
+        for (const QString &level : levels_of(field)) {
+            const QString runlevel = level.toUpper();
+            if (runlevels.contains(runlevel))
+                states.insert(runlevel, kind);
+        }
+    }
+    return states;
 }
 
 PlanStep insserv_step(const QString &service, const QString &value, bool force, bool dryrun)
@@ -234,47 +436,19 @@ QList<ChangeKey> run_order(const ChangeMap &work, const SystemFacts &facts)
     return order;
 }
 
-// Overrides are all rewritten before insserv sees any of them. Every service
-// that will be registered again is first tried with a dry run, before anything
-// is removed. A service whose runlevels changed is then unregistered and, if it
-// had links, registered again from its new override. Enabling and disabling
-// come last. Hidden rows take part: the filter is a view, not a selection.
+// Hidden rows take part: the filter is a view, not a selection.
 ApplyPlan plan_changes(const ChangeMap &changes, const SystemFacts &facts)
 {
-    ChangeMap levels, removals, registrations, states;
+    QMap<QString, ServiceEdit> edits;
     for (auto change = changes.cbegin(); change != changes.cend(); ++change) {
-        if (change.key().second.isEmpty()) {
-            states.insert(change.key(), change.value());
-            continue;
-        }
-        const ChangeKey whole(change.key().first, QString());
-        levels.insert(change.key(), change.value());
-        removals.insert(whole, kill_mark);
-        if (facts.value(whole.first.name).linked)
-            registrations.insert(whole, start_mark);
-    }
-
-    PlanBuilder builder(facts);
-    for (const ChangeKey &key : run_order(levels, facts)) {
-        const QString &service = key.first.name;
-        const HeaderLines source = builder.header(service).lines;
-        const QVariantMap payload = level_payload(source, key.second, levels.value(key));
-        builder.write(service,
-                      override_content(override_lines(source, payload, override_level, nullptr, missing_level_field)),
-                      QCoreApplication::translate("ServiceTable", "Error while creating override file"));
-    }
-    builder.relink(removals, registrations);
-    for (auto whole = registrations.cbegin(); whole != registrations.cend(); ++whole) {
-        if (!states.contains(whole.key()) && builder.comes_back_started(whole.key().first.name))
-            states.insert(whole.key(), kill_mark);
-    }
-    for (const ChangeKey &key : run_order(states, facts)) {
-        if (states.value(key) == start_mark)
-            plan_enable(builder, key.first.name, registrations.contains(key));
+        ServiceEdit &edit = edits[change.key().first.name];
+        if (change.key().second.isEmpty())
+            edit.state = change.value();
         else
-            plan_disable(builder, key.first.name);
+            edit.levels.insert(change.key().second, change.value());
     }
-    return builder.plan;
+    PlanBuilder builder(facts);
+    return build_plan(builder, edits);
 }
 
 // A reset deletes each override and registers the service again from its
@@ -291,27 +465,30 @@ ApplyPlan plan_reset(const QStringList &services, const SystemFacts &facts)
             builder.remove(service, QCoreApplication::translate("ServiceTable", "Error while resetting service settings"));
         removals.insert(whole, kill_mark);
         registrations.insert(whole, start_mark);
+        const ServiceInfo script = builder.script(service);
+        builder.plan.intended.insert(service, header_states(script.field(start_field), script.field(stop_field)));
     }
     builder.relink(removals, registrations);
     return builder.plan;
 }
 
 // New dependencies are checked with a dry run before a linked service loses
-// its links; a service without links is only checked.
+// its links, which it gets back as they were; a service without links is only
+// checked.
 ApplyPlan plan_dependencies(const QString &service, const QVariant &dependencies, const SystemFacts &facts)
 {
     PlanBuilder builder(facts);
     const HeaderLines source = builder.header(service).lines;
     builder.write(service, override_content(override_lines(source, dependencies, remove_deps, nullptr, add_deps)),
                   QCoreApplication::translate("ServiceTable", "Error while overriding dependencies"));
-    builder.run(insserv_step(service, start_mark, false, true));
-    if (facts.value(service).linked) {
-        builder.run(insserv_step(service, kill_mark, true, false));
-        builder.run(insserv_step(service, start_mark, false, false));
-        if (builder.comes_back_started(service))
-            plan_disable(builder, service);
+    if (!facts.value(service).linked) {
+        builder.run(insserv_step(service, start_mark, false, true));
+        builder.plan.intended.insert(service, LinkStates());
+        return builder.plan;
     }
-    return builder.plan;
+    ServiceEdit edit;
+    edit.relink = true;
+    return build_plan(builder, {{service, edit}});
 }
 
 QStringList disabled_backbone(const ChangeMap &changes, const QSet<Service> &start_services,

@@ -1,5 +1,6 @@
 #pragma once
 
+#include "catalogue/boot_configuration.h"
 #include "catalogue/change_map.h"
 
 #include <QByteArray>
@@ -32,22 +33,19 @@ struct ServiceFacts
 {
     bool listed = false;
     quint16 sequence = 0;
-    bool linked = false;              // a link in some runlevel directory
-    bool disabled = false;            // started by its header, but no start link anywhere
-    QHash<QString, QChar> link_kinds; // runlevel -> 'S' or 'K' of its link there
+    bool linked = false;   // a link in some runlevel directory
+    bool disabled = false; // shown "off": no links, or started by its header but by no link
+    LinkStates link_kinds; // the kind of its link in each runlevel
 };
 using SystemFacts = QHash<QString, ServiceFacts>;
 
-// How a service was before an operation: enough to show what changes and to
-// bring it back if the operation stops half-way.
+// How a service was before an operation: what the preview compares with.
 struct ServiceOrigin
 {
     bool had_override = false;
     QByteArray override_content;
-    QString header_path;      // the header insserv uses now: the override, else the script
+    QString header_path; // the header insserv uses now: the override, else the script
     QStringList header_lines;
-    bool linked = false;      // registered again with "insserv NAME" after a failure
-    QList<PlanStep> disabling; // then disabled again, where its own links were touched
 };
 
 // Everything an apply, a reset or a dependency edit will do, in order. The
@@ -56,6 +54,9 @@ struct ApplyPlan
 {
     QList<PlanStep> steps;
     QMap<QString, ServiceOrigin> origins; // every service a step touches
+    // Per touched service, its links afterwards: what the table shows once the
+    // plan has run. The rehearsal and the verification hold the result to it.
+    QMap<QString, LinkStates> intended;
 
     int program_runs() const;
 };
@@ -76,3 +77,8 @@ QStringList disabled_backbone(const ChangeMap &changes, const QSet<Service> &sta
 
 // The insserv run of one whole-service change.
 PlanStep insserv_step(const QString &service, const QString &value, bool force, bool dryrun);
+
+// The runlevels in which update-rc.d turns start links into stop links and back.
+const QStringList &toggled_runlevels();
+// The links that a header's Default-Start and Default-Stop give a service.
+LinkStates header_states(const QString &default_start, const QString &default_stop);

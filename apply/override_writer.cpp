@@ -104,7 +104,11 @@ bool store_override(Service service, QStringList lines)
 // previous override as it was, never a truncated one.
 bool write_override_content(const QString &name, const QByteArray &content)
 {
-    const QDir directory = existing_overrides_dir();
+    return write_override_content(existing_overrides_dir(), name, content);
+}
+
+bool write_override_content(const QDir &directory, const QString &name, const QByteArray &content)
+{
     // QSaveFile writes through a symbolic link, wherever it points: an override
     // that is a link is left for the administrator who made it.
     if (!usable_file_name(name) || QFileInfo(directory.filePath(name)).isSymLink())
@@ -120,6 +124,15 @@ bool write_override_content(const QString &name, const QByteArray &content)
         return false;
     }
     return file.commit();
+}
+
+// Nothing to delete is no failure; a dangling link is still something.
+bool delete_override_file(const QDir &directory, const QString &name)
+{
+    if (!usable_file_name(name))
+        return false;
+    const QString path = directory.filePath(name);
+    return (!QFileInfo::exists(path) && !QFileInfo(path).isSymLink()) || QFile::remove(path);
 }
 
 bool remove_override(Service service)

@@ -2,6 +2,7 @@
 
 #include "catalogue/service_info.h"
 
+#include <QDir>
 #include <QList>
 #include <QPair>
 #include <QString>
@@ -20,6 +21,9 @@ QStringList override_lines(const HeaderLines &source, QVariant payload, FieldTra
 QByteArray override_content(const QStringList &lines);
 QStringList content_lines(const QByteArray &content);
 bool write_override_content(const QString &name, const QByteArray &content);
+// The same in another overrides directory, such as a rehearsal's copy.
+bool write_override_content(const QDir &directory, const QString &name, const QByteArray &content);
+bool delete_override_file(const QDir &directory, const QString &name);
 
 bool write_override(Service service, QVariant payload, FieldTransformer transformer, ExtraLinesProvider leading,
                     ExtraLinesProvider trailing);

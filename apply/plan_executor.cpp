@@ -1,13 +1,13 @@
 #include "apply/plan_executor.h"
 
+#include "apply/configuration_restore.h"
 #include "apply/override_writer.h"
+#include "apply/plan_check.h"
 #include "catalogue/system_paths.h"
 #include "catalogue/utf8_text.h"
 
 #include <QCoreApplication>
-#include <QFile>
 #include <QFileInfo>
-#include <QSet>
 
 namespace {
 
@@ -23,111 +23,24 @@ QString readable(const QByteArray &output)
     return text + QStringLiteral("\n…");
 }
 
-// Nothing to delete is no failure; a dangling link is still something.
-bool delete_override(const QString &service)
+QString state_text(QChar kind)
 {
-    const QString path = overrides_dir().filePath(service);
-    if (!QFileInfo::exists(path) && !QFileInfo(path).isSymLink())
-        return true;
-    return remove_override(Service(service));
+    return kind.isNull() ? QStringLiteral("-") : QString(kind);
 }
 
-bool any_step(const PlanStep &)
+QDir existing_overrides(const QString &root)
 {
-    return true;
+    const QDir directory(root + QStringLiteral("/etc/insserv/overrides"));
+    if (!directory.exists())
+        throw InsservError(QObject::tr("Overrides directory \"%1\" does not exist.").arg(overrides_path()));
+    return directory;
 }
 
-class Rollback
+void run_step_in(const PlanStep &step, const ProcessRunner &run, const QString &root)
 {
-public:
-    Rollback(const ApplyPlan &plan, const ProcessRunner &run, PlanOutcome &outcome)
-        : plan(plan)
-        , run(run)
-        , outcome(outcome)
-    {
-    }
-
-    void undo(int failed)
-    {
-        QStringList unfinished;
-        for (int index = failed; index < plan.steps.size(); ++index) {
-            const QString &service = plan.steps.at(index).service;
-            if (step_before(service, failed, any_step) && !unfinished.contains(service))
-                unfinished.append(service);
-        }
-        bool insserv_ran = false;
-        for (int index = 0; index <= failed; ++index)
-            insserv_ran |= plan.steps.at(index).kind == PlanStep::Run && !plan.steps.at(index).is_dry_run();
-        for (const QString &service : unfinished)
-            restore_override(service, failed);
-        if (!insserv_ran)
-            return;
-        for (const QString &service : unfinished)
-            register_again(service, failed);
-    }
-
-private:
-    // Whether a step up to the failed one, included, is of that service and matches.
-    bool step_before(const QString &service, int failed, bool (*matches)(const PlanStep &)) const
-    {
-        for (int index = 0; index <= failed; ++index) {
-            if (plan.steps.at(index).service == service && matches(plan.steps.at(index)))
-                return true;
-        }
-        return false;
-    }
-
-    // A failed override step left the file as it was: only the ones before it count.
-    void restore_override(const QString &service, int failed)
-    {
-        if (!step_before(service, failed - 1, [](const PlanStep &step) { return step.kind != PlanStep::Run; }))
-            return;
-        const ServiceOrigin origin = plan.origins.value(service);
-        const QString path = overrides_dir().filePath(service);
-        try {
-            const bool restored = origin.had_override ? write_override_content(service, origin.override_content)
-                                                      : delete_override(service);
-            if (!restored)
-                throw InsservError(QCoreApplication::translate("ServiceTable", "the file cannot be restored"));
-            outcome.restored.append((origin.had_override ? QCoreApplication::translate("ServiceTable", "Restored: %1")
-                                                         : QCoreApplication::translate("ServiceTable", "Deleted: %1"))
-                                        .arg(path));
-        } catch (const InsservError &error) {
-            outcome.not_restored.append(QStringLiteral("%1: %2").arg(path, error.message()));
-        }
-    }
-
-    void register_again(const QString &service, int failed)
-    {
-        const ServiceOrigin origin = plan.origins.value(service);
-        if (!origin.linked)
-            return;
-        QList<PlanStep> steps{insserv_step(service, QStringLiteral("S"), false, false)};
-        if (step_before(service, failed, [](const PlanStep &step) { return step.kind == PlanStep::Run; }))
-            steps += origin.disabling;
-        for (const PlanStep &step : steps) {
-            try {
-                run_step(step, run);
-                outcome.restored.append(step.command());
-            } catch (const InsservError &error) {
-                outcome.not_restored.append(QStringLiteral("%1: %2").arg(step.command(), error.message()));
-                return;
-            }
-        }
-    }
-
-    const ApplyPlan &plan;
-    const ProcessRunner &run;
-    PlanOutcome &outcome;
-};
-
-} // namespace
-
-void run_step(const PlanStep &step, const ProcessRunner &run)
-{
-    if (step.kind == PlanStep::WriteOverride && !write_override_content(step.service, step.content))
+    if (step.kind == PlanStep::WriteOverride && !write_override_content(existing_overrides(root), step.service, step.content))
         throw InsservError(step.failure);
-    if (step.kind == PlanStep::DeleteOverride && !delete_override(step.service))
+    if (step.kind == PlanStep::DeleteOverride && !delete_override_file(existing_overrides(root), step.service))
         throw InsservError(step.failure);
     if (step.kind != PlanStep::Run)
         return;
@@ -138,21 +51,75 @@ void run_step(const PlanStep &step, const ProcessRunner &run)
         throw InsservError(readable(result.error_output), Service(step.service));
 }
 
-PlanOutcome execute_plan(const ApplyPlan &plan, const ProcessRunner &run, const ProgressReporter &progress)
+QStringList override_services(const ApplyPlan &plan)
+{
+    QStringList services;
+    for (const PlanStep &step : plan.steps) {
+        if (step.kind != PlanStep::Run && !services.contains(step.service))
+            services.append(step.service);
+    }
+    return services;
+}
+
+} // namespace
+
+void run_step(const PlanStep &step, const ProcessRunner &run)
+{
+    run_step_in(step, run, system_root());
+}
+
+PlanOutcome run_steps(const ApplyPlan &plan, const ProcessRunner &run, const QString &root,
+                      const ProgressReporter &progress)
 {
     PlanOutcome outcome;
-    for (int index = 0; index < plan.steps.size(); ++index) {
-        const PlanStep &step = plan.steps.at(index);
-        if (progress)
-            progress(index + 1, plan.steps.size(), step);
-        try {
-            run_step(step, run);
-        } catch (const InsservError &error) {
-            outcome.error = error;
-            Rollback(plan, run, outcome).undo(index);
-            return outcome;
+    try {
+        for (int index = 0; index < plan.steps.size(); ++index) {
+            const PlanStep &step = plan.steps.at(index);
+            if (progress)
+                progress(index + 1, plan.steps.size(), step);
+            run_step_in(step, run, root);
+            outcome.done.append(step);
         }
-        outcome.done.append(step);
+    } catch (const InsservError &error) {
+        outcome.error = error;
     }
     return outcome;
+}
+
+PlanOutcome execute_plan(const ApplyPlan &plan, const BootConfiguration &before,
+                         const QMap<QString, LinkStates> &expected, const ProcessRunner &run,
+                         const ProgressReporter &progress)
+{
+    PlanOutcome outcome = run_steps(plan, run, system_root(), progress);
+    if (outcome.succeeded()) {
+        const BootConfiguration after = read_boot_configuration(system_root());
+        outcome.differences = link_differences(expected, after) + state_changes(before, after, expected.keys());
+        if (outcome.differences.isEmpty())
+            return outcome;
+        outcome.error = InsservError(QCoreApplication::translate(
+            "ServiceTable", "The links insserv made are not the ones the table shows; everything was restored as it was."));
+    }
+    const RestoreReport report = restore_configuration(before, system_root(), override_services(plan));
+    outcome.restored = report.restored;
+    outcome.not_restored = report.not_restored;
+    return outcome;
+}
+
+QStringList link_differences(const QMap<QString, LinkStates> &expected, const BootConfiguration &after)
+{
+    QStringList differences;
+    for (auto service = expected.cbegin(); service != expected.cend(); ++service) {
+        const LinkStates found = after.states_of(service.key());
+        if (found == service.value())
+            continue;
+        QStringList levels;
+        for (const QString &runlevel : all_runlevels()) {
+            const QChar wanted = service.value().value(runlevel), got = found.value(runlevel);
+            if (wanted != got)
+                levels.append(QCoreApplication::translate("ServiceTable", "runlevel %1: %2 instead of %3")
+                                  .arg(runlevel, state_text(got), state_text(wanted)));
+        }
+        differences.append(QStringLiteral("%1: %2").arg(service.key(), levels.join(QStringLiteral(", "))));
+    }
+    return differences;
 }

@@ -14,17 +14,32 @@ struct PlanOutcome
 {
     std::optional<InsservError> error; // the failure that stopped the plan
     QList<PlanStep> done;              // the steps that ran to their end
-    QStringList restored;              // what was brought back after the failure
-    QStringList not_restored;          // what could not be, with the reason
+    QStringList differences;           // touched services whose links ended otherwise than expected
+    QStringList restored;              // services brought back exactly as they were
+    QStringList not_restored;          // the others, with what still differs
 
     bool succeeded() const { return !error; }
 };
 
-// Runs the steps in order and stops at the first failure. Every service the
-// plan touched but did not finish then gets its previous override back and, if
-// it was linked and insserv has run, is registered again: each service ends
-// either fully applied or as it was.
-PlanOutcome execute_plan(const ApplyPlan &plan, const ProcessRunner &run, const ProgressReporter &progress = {});
+// Runs the steps in order on the configuration under root (its overrides
+// directory takes the writes) and stops at the first failure. Nothing is
+// undone: a rehearsal's copy is thrown away, the machine is restored by
+// execute_plan.
+PlanOutcome run_steps(const ApplyPlan &plan, const ProcessRunner &run, const QString &root,
+                      const ProgressReporter &progress = {});
 
-// One step; throws InsservError when it fails.
+// Runs the plan on the machine. before is the configuration read right before
+// the first step; expected, the links every touched service must have
+// afterwards. A failed step, or a touched service whose links end otherwise,
+// brings every link and touched override back exactly as before holds them,
+// and the outcome says what was restored and what could not be.
+PlanOutcome execute_plan(const ApplyPlan &plan, const BootConfiguration &before,
+                         const QMap<QString, LinkStates> &expected, const ProcessRunner &run,
+                         const ProgressReporter &progress = {});
+
+// One step on the machine; throws InsservError when it fails.
 void run_step(const PlanStep &step, const ProcessRunner &run);
+
+// Of the services in expected, those whose links in after differ from it, each
+// with the runlevels that differ.
+QStringList link_differences(const QMap<QString, LinkStates> &expected, const BootConfiguration &after);

@@ -4,6 +4,7 @@
 #include "catalogue/system_paths.h"
 
 #include <QCoreApplication>
+#include <QSet>
 #include <QVector>
 
 QString step_text(const PlanStep &step)
@@ -18,23 +19,16 @@ QString step_text(const PlanStep &step)
 
 namespace {
 
-// The last override step of each service, in the order the services are first written.
-QList<const PlanStep *> final_override_steps(const ApplyPlan &plan)
+// The last override step of a service: several writes build on each other,
+// and the last holds the whole change.
+const PlanStep *last_override_step(const ApplyPlan &plan, const QString &service)
 {
-    QList<const PlanStep *> result;
-    QStringList services;
+    const PlanStep *last = nullptr;
     for (const PlanStep &step : plan.steps) {
-        if (step.kind == PlanStep::Run)
-            continue;
-        const int known = services.indexOf(step.service);
-        if (known < 0) {
-            services.append(step.service);
-            result.append(&step);
-        } else {
-            result[known] = &step;
-        }
+        if (step.kind != PlanStep::Run && step.service == service)
+            last = &step;
     }
-    return result;
+    return last;
 }
 
 QString section(const QString &heading, const QStringList &lines)
@@ -77,25 +71,120 @@ QString unified_diff(const QString &old_path, const QStringList &old_lines, cons
     return diff.join(QLatin1Char('\n'));
 }
 
-QString plan_preview(const ApplyPlan &plan)
+namespace {
+
+QString tr(const char *text)
 {
-    QStringList blocks;
-    for (const PlanStep *step : final_override_steps(plan)) {
-        const QString path = overrides_dir().filePath(step->service);
-        if (step->kind == PlanStep::DeleteOverride) {
-            blocks.append(QCoreApplication::translate("ServiceTable", "%1: override deleted").arg(path));
-            continue;
-        }
-        const ServiceOrigin origin = plan.origins.value(step->service);
-        blocks.append(unified_diff(origin.header_path, origin.header_lines, path, content_lines(step->content)));
-    }
-    QStringList commands;
+    return QCoreApplication::translate("ServiceTable", text);
+}
+
+QStringList touched_in_order(const ApplyPlan &plan)
+{
+    QStringList services;
     for (const PlanStep &step : plan.steps) {
-        if (step.kind == PlanStep::Run)
-            commands.append(step.command());
+        if (!services.contains(step.service))
+            services.append(step.service);
     }
-    if (!commands.isEmpty())
-        blocks.append(commands.join(QLatin1Char('\n')));
+    for (auto service = plan.intended.cbegin(); service != plan.intended.cend(); ++service) {
+        if (!services.contains(service.key()))
+            services.append(service.key());
+    }
+    return services;
+}
+
+QString override_text(const ApplyPlan &plan, const PlanStep &step)
+{
+    const QString path = overrides_dir().filePath(step.service);
+    if (step.kind == PlanStep::DeleteOverride)
+        return tr("%1: override deleted").arg(path);
+    const ServiceOrigin origin = plan.origins.value(step.service);
+    return unified_diff(origin.header_path, origin.header_lines, path, content_lines(step.content));
+}
+
+// Services the plan does not touch whose links change all the same: renumbered
+// by insserv, or links to nothing that insserv clears away.
+QStringList other_changes(const ApplyPlan &plan, const Rehearsal &rehearsal)
+{
+    QStringList renumbered, lines;
+    QSet<QString> services;
+    for (const BootConfiguration *configuration : {&rehearsal.before, &rehearsal.after}) {
+        for (auto links = configuration->links.cbegin(); links != configuration->links.cend(); ++links)
+            services.insert(links.key());
+    }
+    QStringList names = services.values();
+    names.sort();
+    for (const QString &service : names) {
+        const QList<RunlevelLink> before = rehearsal.before.links.value(service), after = rehearsal.after.links.value(service);
+        if (plan.intended.contains(service) || before == after)
+            continue;
+        for (const RunlevelLink &link : before) {
+            if (!link.leads_to_file && !after.contains(link))
+                lines.append(tr("%1 leads nowhere and goes").arg(link.text()));
+        }
+        if (rehearsal.before.states_of(service) == rehearsal.after.states_of(service) && rehearsal.before.linked(service))
+            renumbered.append(service);
+    }
+    if (!renumbered.isEmpty())
+        lines.prepend(tr("Renumbered only: %1").arg(renumbered.join(QStringLiteral(", "))));
+    return lines;
+}
+
+} // namespace
+
+QStringList link_changes(const BootConfiguration &before, const BootConfiguration &after, const QString &service)
+{
+    QStringList lines;
+    for (const QString &runlevel : all_runlevels()) {
+        QStringList old_names, new_names;
+        for (const RunlevelLink &link : before.links.value(service)) {
+            if (link.runlevel == runlevel)
+                old_names.append(link.name);
+        }
+        for (const RunlevelLink &link : after.links.value(service)) {
+            if (link.runlevel == runlevel)
+                new_names.append(link.name);
+        }
+        if (old_names == new_names)
+            continue;
+        const QString old_text = old_names.join(QStringLiteral(", ")), new_text = new_names.join(QStringLiteral(", "));
+        if (old_names.isEmpty())
+            lines.append(tr("runlevel %1: %2 appears").arg(runlevel, new_text));
+        else if (new_names.isEmpty())
+            lines.append(tr("runlevel %1: %2 goes").arg(runlevel, old_text));
+        else
+            lines.append(tr("runlevel %1: %2 becomes %3").arg(runlevel, old_text, new_text));
+    }
+    return lines;
+}
+
+QString plan_preview(const ApplyPlan &plan, const Rehearsal &rehearsal)
+{
+    const QStringList services = touched_in_order(plan);
+    int overrides = 0;
+    for (const PlanStep &step : plan.steps)
+        overrides += step.kind == PlanStep::Run ? 0 : 1;
+    QStringList blocks{tr("Services (%1): %2; overrides written or deleted: %3; program runs: %4")
+                           .arg(services.size())
+                           .arg(services.join(QStringLiteral(", ")))
+                           .arg(overrides)
+                           .arg(plan.program_runs())};
+    for (const QString &service : services) {
+        QStringList lines{tr("%1:").arg(service)};
+        if (rehearsal.available)
+            lines += link_changes(rehearsal.before, rehearsal.after, service);
+        if (const PlanStep *step = last_override_step(plan, service))
+            lines.append(override_text(plan, *step));
+        for (const PlanStep &step : plan.steps) {
+            if (step.kind == PlanStep::Run && step.service == service)
+                lines.append(step.command());
+        }
+        blocks.append(lines.join(QLatin1Char('\n')));
+    }
+    if (rehearsal.available) {
+        const QStringList others = other_changes(plan, rehearsal);
+        if (!others.isEmpty())
+            blocks.append(others.join(QLatin1Char('\n')));
+    }
     return blocks.join(QStringLiteral("\n\n"));
 }
 
@@ -104,8 +193,10 @@ QString outcome_details(const PlanOutcome &outcome)
     QStringList done;
     for (const PlanStep &step : outcome.done)
         done.append(step_text(step));
-    QStringList sections{section(QCoreApplication::translate("ServiceTable", "Done:"), done), section(QCoreApplication::translate("ServiceTable", "Restored:"), outcome.restored),
-                         section(QCoreApplication::translate("ServiceTable", "Not restored:"), outcome.not_restored)};
+    QStringList sections{section(tr("Done:"), done),
+                         section(tr("Not as the table shows:"), outcome.differences),
+                         section(tr("Restored exactly as before:"), outcome.restored),
+                         section(tr("Not restored:"), outcome.not_restored)};
     sections.removeAll(QString());
     return sections.join(QStringLiteral("\n\n"));
 }

@@ -65,3 +65,12 @@ bool RunlevelLinks::leads_to_file(const QString &name) const
     return descriptor >= 0 && ::fstatat(descriptor, QFile::encodeName(name).constData(), &status, 0) == 0
         && S_ISREG(status.st_mode);
 }
+
+QString RunlevelLinks::target(const QString &name) const
+{
+    if (descriptor < 0)
+        return QString();
+    char buffer[4096];
+    const ssize_t size = ::readlinkat(descriptor, QFile::encodeName(name).constData(), buffer, sizeof buffer);
+    return size <= 0 ? QString() : QFile::decodeName(QByteArray(buffer, int(size)));
+}

@@ -20,6 +20,8 @@ public:
     // Whether an entry is one that QDir::Files lists: a regular file, or a
     // symbolic link that leads to one.
     bool leads_to_file(const QString &name) const;
+    // What a symbolic link holds, as it holds it; empty for any other entry.
+    QString target(const QString &name) const;
 
 private:
     int descriptor = -1;

@@ -4,24 +4,38 @@
 
 namespace {
 
-QString system_root;
+QString system_root_path;
 int timeout_ms = 30000;
 
 QString located(const QString &fixed_path)
 {
-    return system_root + fixed_path;
+    return system_root_path + fixed_path;
 }
 
 } // namespace
 
 void test_hooks::set_system_root(const QString &root)
 {
-    system_root = root;
+    system_root_path = root;
 }
 
 void test_hooks::set_process_timeout(int milliseconds)
 {
     timeout_ms = milliseconds;
+}
+
+QString system_root()
+{
+    return system_root_path;
+}
+
+QStringList boot_configuration_paths(const QString &root)
+{
+    QStringList paths{root + QStringLiteral("/etc/init.d"), root + QStringLiteral("/etc/insserv"),
+                      root + QStringLiteral("/etc/insserv.conf"), root + QStringLiteral("/etc/insserv.conf.d")};
+    for (const QString &runlevel : all_runlevels())
+        paths.append(root + QStringLiteral("/etc/rc%1.d").arg(runlevel));
+    return paths;
 }
 
 QString init_scripts_path()

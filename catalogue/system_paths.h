@@ -15,6 +15,13 @@ QString runlevel_path(const QString &runlevel);
 QString insserv_program();
 QString update_rc_d_program();
 
+// The directory the fixed paths are under: empty on the machine itself.
+QString system_root();
+// The paths of the boot configuration that insserv and update-rc.d read and
+// write, as the machine has them under root: the scripts, the overrides
+// directory, the configuration file and directory and the runlevel directories.
+QStringList boot_configuration_paths(const QString &root);
+
 // How long an external program may take to start, and again to finish.
 int process_timeout();
 

@@ -41,8 +41,8 @@ void ServiceTable::edit_service(QTableWidgetItem *item)
     if (!changes_confirmed(this, *dialog, result))
         return;
 
-    run_plan(plan_dependencies(name, dialog->dependencies_widget()->collect_dependencies(), system_facts()), QString(),
-             this);
+    run_plan(plan_dependencies(name, dialog->dependencies_widget()->collect_dependencies(), system_facts()), {},
+             QString(), this);
     dialog.reset();
     emit need_restart();
 }

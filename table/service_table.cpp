@@ -51,7 +51,6 @@ ServiceTable::~ServiceTable() = default;
 
 bool ServiceTable::load()
 {
-    run_preliminary_insserv();
     if (!read_system()) {
         start_services.clear();
         kill_services.clear();

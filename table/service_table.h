@@ -2,6 +2,8 @@
 
 #include "apply/apply_plan.h"
 #include "apply/process_runner.h"
+#include "apply/rehearsal.h"
+#include "catalogue/boot_configuration.h"
 #include "catalogue/change_map.h"
 #include "catalogue/service_info.h"
 
@@ -12,11 +14,24 @@
 #include <QSet>
 #include <QTableWidget>
 
+#include <functional>
 #include <memory>
 
 class HeaderSources;
 class ServiceItemDelegate;
 class ServiceTableItem;
+
+// What the load found worth telling without stopping the user: a sentence,
+// and insserv's own words or the lines concerned.
+struct TableNotice
+{
+    QString text;
+    QString details;
+};
+
+// Asked before a plan runs, with anything the user must know first (that it
+// could not be rehearsed, say) and the preview of what it will do; true goes on.
+using PlanConfirmation = std::function<bool(const QString &notice, const QString &preview)>;
 
 // The runlevel matrix: one row per service, columns for its name, its start
 // state, the eight runlevels and its kill state. A table is loaded once and
@@ -47,10 +62,22 @@ public:
     int sizeHintForColumn(int column) const override;
 
     // What applying the pending changes, or resetting the selected services,
-    // will do; run_plan carries a plan out and shows its result or error.
+    // will do.
     ApplyPlan changes_plan() const;
     ApplyPlan reset_plan() const;
-    bool run_plan(const ApplyPlan &plan, const QString &result, QWidget *result_parent);
+    // Carries a plan out the checked way: nothing is done when the machine
+    // changed since the load, or when the plan's rehearsal on a copy fails or
+    // ends otherwise than the table shows; then confirm is asked, the machine
+    // read once more, the plan run, its links verified, and everything
+    // restored exactly if they are not what was rehearsed. The result or the
+    // error is shown; false when the machine was not changed as planned.
+    bool run_plan(const ApplyPlan &plan, const PlanConfirmation &confirm, const QString &result, QWidget *result_parent);
+
+    // The boot configuration as the load read it, and what it found worth telling.
+    const BootConfiguration &loaded_configuration() const { return configuration; }
+    QList<TableNotice> load_notices() const { return notices; }
+    // Every provided name with the script that provides it.
+    QHash<QString, QString> names_to_scripts() const;
 
     int pending_changes() const { return changes.size(); }
     QStringList disabled_backbone_services() const;
@@ -68,6 +95,8 @@ public:
 signals:
     void table_changed(bool);
     void need_restart();
+    // The machine changed since the load; the window may offer to read it again.
+    void configuration_changed(const QStringList &services);
     void selection_changed(bool, bool, bool, bool, bool);
 
 private slots:
@@ -92,12 +121,12 @@ public slots:
 
 protected:
     // Loading
-    void run_preliminary_insserv();
     bool read_system();
     bool read_listing();
-    void report_refused_lines(const QStringList &lines);
+    void report_refused_setup();
+    void report_warnings(const QString &errors);
     void scan_links();
-    void add_linked_service(const Service &service);
+    void add_header_records();
     void collect_unlisted_services();
     const ServiceInfo &read_header(const QString &name);
     void collect_disabled_services();
@@ -121,6 +150,9 @@ protected:
                      bool dryrun);
     void run_changes(const ChangeMap &work, bool force, bool dryrun);
     SystemFacts system_facts() const;
+    bool machine_unchanged(const BootConfiguration &since);
+    Rehearsal rehearsed(const ApplyPlan &plan);
+    void show_refusal(const ApplyPlan &plan, const Rehearsal &rehearsal, const QStringList &problems);
 
     bool state_cell_selected = false;
     bool enabled_state_selected = false;
@@ -144,7 +176,13 @@ protected:
     // link at all): what Debian's "update-rc.d NAME disable" leaves.
     QSet<Service> disabled_services;
     // Per service, the kind of its link in each runlevel: 'S' or 'K'.
-    QHash<QString, QHash<QString, QChar>> link_kinds;
+    QHash<QString, LinkStates> link_kinds;
+    // The links, overrides and scripts as the load read them: what plans are
+    // made from and what the machine must still be when one runs.
+    BootConfiguration configuration;
+    bool listing_refused = false;
+    QString refusal; // insserv's words when it refused to list the setup
+    QList<TableNotice> notices;
     QSet<QString> overridden; // services with a file in the overrides directory
     ChangeMap changes;
     ChangeMap loaded_values;

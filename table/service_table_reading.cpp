@@ -1,14 +1,12 @@
 #include "table/service_table.h"
 
-#include "catalogue/administrator_rights.h"
+#include "apply/insserv_messages.h"
 #include "catalogue/header_sources.h"
 #include "catalogue/listing_line.h"
-#include "catalogue/runlevel_links.h"
 #include "catalogue/service_info.h"
 #include "catalogue/system_paths.h"
 #include "catalogue/utf8_text.h"
 
-#include <QMessageBox>
 #include <QProcess>
 
 #include <algorithm>
@@ -47,52 +45,88 @@ QList<Service> load_order(const QSet<Service> &starts, const QSet<Service> &kill
     return sorted(starts.values()) + sorted(kills_only) + sorted(unlisted.values());
 }
 
+// The record of one side of a linked service as its links have it: the
+// runlevels of its links of that kind, and the lowest of their numbers.
+Service linked_record(const QString &name, const QList<RunlevelLink> &links, QChar kind)
+{
+    Service record(name);
+    record.type = kind == QLatin1Char('S') ? Service::Start : Service::Kill;
+    record.linked = true;
+    int sequence = 100;
+    for (const RunlevelLink &link : links) {
+        if (!link.leads_to_file || link.kind() != kind || record.runlevels.contains(link.runlevel))
+            continue;
+        record.runlevels.append(link.runlevel);
+        sequence = std::min(sequence, link.sequence());
+    }
+    record.sequence = quint16(sequence);
+    return record;
+}
+
+bool same_runlevels(const Service &a, const Service &b)
+{
+    QStringList first = a.runlevels, second = b.runlevels;
+    first.sort();
+    second.sort();
+    return first == second;
+}
+
+QString shortened(const QStringList &lines)
+{
+    const int shown_lines = 10, shown_characters = 100;
+    QStringList shown;
+    for (const QString &line : lines.mid(0, shown_lines))
+        shown.append(line.size() > shown_characters ? line.left(shown_characters) + QChar(0x2026) : line);
+    if (lines.size() > shown_lines)
+        shown.append(QString(QChar(0x2026)));
+    return shown.join(QLatin1Char('\n'));
+}
+
 } // namespace
 
-// The headers are read against one reading of the overrides and scripts
-// directories, which answers most of the questions about their files at once.
+// The links are the machine's state, and the table shows them; insserv's
+// listing adds what the links cannot say: where a service without links would
+// run, and whether insserv takes the setup at all. Loading runs nothing that
+// writes. The headers are read against one reading of the overrides and
+// scripts directories, which answers most questions about their files at once.
 bool ServiceTable::read_system()
 {
     header_sources = std::make_unique<HeaderSources>();
+    configuration = read_boot_configuration(system_root());
     const bool read = read_listing() && init_scripts_dir().exists();
     if (read) {
         scan_links();
+        if (listing_refused)
+            add_header_records();
         collect_unlisted_services();
         loaded_services = load_order(start_services, kill_services, unlisted_services);
         collect_disabled_services();
+        if (listing_refused)
+            report_refused_setup();
     }
     header_sources.reset();
     return read;
 }
 
-// insserv run without arguments brings the links in line with the scripts; what it
-// complains about is worth showing, but the table is loaded either way. Without
-// administrator rights it could only fail, and the window already says why.
-void ServiceTable::run_preliminary_insserv()
-{
-    if (!has_administrator_rights())
-        return;
-    QProcess insserv;
-    insserv.start(QStringLiteral("insserv"), QStringList(), QIODevice::ReadOnly);
-    if (!insserv.waitForStarted(process_timeout()) || !insserv.waitForFinished(process_timeout()))
-        return;
-    const QString errors = utf8_up_to_nul(insserv.readAllStandardError());
-    if (!errors.isEmpty())
-        QMessageBox::warning(nullptr, QStringLiteral("insserv"), errors, QMessageBox::Ok, QMessageBox::NoButton);
-}
-
+// A listing insserv refuses to make leaves the table to the links and the
+// headers, so that the setup can still be repaired here.
 bool ServiceTable::read_listing()
 {
     QProcess listing;
     listing.start(insserv_program(), {QStringLiteral("-s")}, QIODevice::ReadOnly);
-    if (!listing.waitForStarted(process_timeout()) || !listing.waitForReadyRead(process_timeout()))
-        return false;
     // Wait for the end before reading: a listing cut where the pipe first ran empty
     // would silently drop services.
-    if (!listing.waitForFinished(process_timeout()))
+    if (!listing.waitForStarted(process_timeout()) || !listing.waitForFinished(process_timeout()))
         return false;
+    const QString errors = utf8_up_to_nul(listing.readAllStandardError()).trimmed();
+    if (listing.exitStatus() != QProcess::NormalExit || listing.exitCode() != 0) {
+        listing_refused = true;
+        refusal = errors;
+        return true;
+    }
+    report_warnings(errors);
     QStringList refused;
-    for (const QByteArray &bytes : lines_of(listing.readAll())) {
+    for (const QByteArray &bytes : lines_of(listing.readAllStandardOutput())) {
         const QString line = utf8_up_to_nul(bytes);
         if (line.trimmed().isEmpty())
             continue;
@@ -107,66 +141,95 @@ bool ServiceTable::read_listing()
         if (!side.contains(service))
             side.insert(service);
     }
-    report_refused_lines(refused);
+    if (!refused.isEmpty())
+        notices.append({tr("The listing of insserv holds lines that name no service; the table leaves them out."),
+                        shortened(refused)});
     return true;
 }
 
-// The rows of such lines would stand for no service; the user learns that the
-// table is incomplete rather than finding it so.
-void ServiceTable::report_refused_lines(const QStringList &lines)
+// The services insserv names become the table's words for them.
+void ServiceTable::report_refused_setup()
 {
-    if (lines.isEmpty())
-        return;
-    const int shown_lines = 10, shown_characters = 100;
-    QStringList shown;
-    for (const QString &line : lines.mid(0, shown_lines))
-        shown.append(line.size() > shown_characters ? line.left(shown_characters) + QChar(0x2026) : line);
-    if (lines.size() > shown_lines)
-        shown.append(QString(QChar(0x2026)));
-    QMessageBox::warning(nullptr, QStringLiteral("insserv"),
-                         tr("The listing of insserv holds lines that name no service; the table leaves them "
-                            "out:\n%1").arg(shown.join(QLatin1Char('\n'))),
-                         QMessageBox::Ok, QMessageBox::NoButton);
+    QStringList sentences;
+    for (const InsservMessage &message : parse_insserv_messages(refusal, names_to_scripts())) {
+        if (message.is_fatal())
+            sentences.append(plain_words(message));
+    }
+    sentences.removeDuplicates();
+    notices.append({tr("insserv refuses the boot configuration as it is: %1 The table shows the links as they are; "
+                       "change what it names to repair it.")
+                        .arg(sentences.isEmpty() ? tr("it gives no reason.") : sentences.join(QLatin1Char(' '))),
+                    refusal});
 }
 
-// A link counts when it leads to a file, which takes a system call to check:
-// the larger part of the scan. So a link is checked only when it could tell
-// something not yet known of its service and runlevel: not beside a start link
-// found there, nor beside a stop link when it is one too.
+// Services disabled the Debian way make insserv warn at every run that their
+// links override their headers; that is what disabling means, not news.
+void ServiceTable::report_warnings(const QString &errors)
+{
+    QStringList shown;
+    for (const InsservMessage &message : parse_insserv_messages(errors, {})) {
+        if (message.kind != InsservMessage::Expected)
+            shown.append(message.line);
+    }
+    if (!shown.isEmpty())
+        notices.append({tr("insserv warns about the boot configuration."), shown.join(QLatin1Char('\n'))});
+}
+
+// The links decide what a linked service looks like; the listing is kept for
+// the services without any, and compared with the links: where insserv would
+// number or place them otherwise, or a link leads nowhere, the next apply
+// will bring them up to date, and the user learns so now.
 void ServiceTable::scan_links()
 {
-    const QStringList runlevels = all_runlevels();
-    const QList<QDir> directories = runlevel_directories();
-    for (int level = 0; level < directories.size(); ++level) {
-        const QString &runlevel = runlevels.at(level);
-        const RunlevelLinks links(directories.at(level));
-        for (const QString &name : links.names()) {
-            const QChar kind = name.at(0).toUpper();
-            const Service service(name.mid(3));
-            auto kinds = link_kinds.find(service.name);
-            const QChar known = kinds == link_kinds.end() ? QChar() : kinds->value(runlevel);
-            if (known == start_mark.at(0) || known == kind || !links.leads_to_file(name))
+    QStringList renumbered, dangling;
+    for (auto links = configuration.links.cbegin(); links != configuration.links.cend(); ++links) {
+        const QString &name = links.key();
+        const LinkStates states = configuration.states_of(name);
+        for (const RunlevelLink &link : links.value()) {
+            if (!link.leads_to_file)
+                dangling.append(link.text());
+        }
+        if (states.isEmpty() || !is_plain_file_name(name))
+            continue;
+        link_kinds.insert(name, states);
+        const Service service(name);
+        linked_services.insert(service);
+        for (const QChar kind : {QLatin1Char('S'), QLatin1Char('K')}) {
+            QSet<Service> &side = kind == QLatin1Char('S') ? start_services : kill_services;
+            Service record = linked_record(name, links.value(), kind);
+            const auto listed = side.constFind(service);
+            if (listed != side.cend() && (listed->sequence != record.sequence || !same_runlevels(*listed, record)))
+                renumbered.append(name);
+            side.remove(service);
+            if (record.runlevels.isEmpty())
                 continue;
-            if (kinds == link_kinds.end()) {
-                kinds = link_kinds.insert(service.name, {});
-                add_linked_service(service);
-            }
-            kinds->insert(runlevel, kind);
+            record.load_provides(read_header(name));
+            side.insert(record);
         }
     }
+    renumbered.removeDuplicates();
+    if (!renumbered.isEmpty() || !dangling.isEmpty())
+        notices.append({tr("The links differ from what insserv would make of the headers; the next apply brings them "
+                           "up to date, and its preview shows how."),
+                        shortened(renumbered + dangling)});
 }
 
-void ServiceTable::add_linked_service(const Service &service)
+// Without a listing, a script without links shows where its header would run it.
+void ServiceTable::add_header_records()
 {
-    linked_services.insert(service);
-    for (QSet<Service> *side : {&start_services, &kill_services}) {
-        auto found = side->find(service);
-        if (found == side->end())
+    for (auto script = configuration.scripts.cbegin(); script != configuration.scripts.cend(); ++script) {
+        const Service service(script.key());
+        if (linked_services.contains(service) || !is_plain_file_name(service.name) || !read_header(service.name).valid)
             continue;
-        Service linked = *found;
-        linked.linked = true;
-        side->erase(found);
-        side->insert(linked);
+        const ServiceInfo &header = read_header(service.name);
+        for (const auto &[field, type] : {std::make_pair("Default-Start", Service::Start), std::make_pair("Default-Stop", Service::Kill)}) {
+            Service record = service;
+            record.type = type;
+            record.runlevels = header.field(QLatin1String(field)).split(QLatin1Char(' '), Qt::SkipEmptyParts);
+            record.load_provides(header);
+            if (!record.runlevels.isEmpty())
+                (type == Service::Start ? start_services : kill_services).insert(record);
+        }
     }
 }
 
@@ -183,14 +246,18 @@ void ServiceTable::collect_disabled_services()
     }
 }
 
+// Services that neither the links nor the listing show: those known only from
+// an override.
 void ServiceTable::collect_unlisted_services()
 {
-    for (const QString &name : overrides_dir().entryList(QDir::Files)) {
+    const QStringList names = configuration.overrides.keys();
+    for (const QString &name : names)
         overridden.insert(name);
+    for (const QString &name : names) {
         const Service service(name);
-        if (start_services.contains(service) || kill_services.contains(service))
+        if (start_services.contains(service) || kill_services.contains(service) || unlisted_services.contains(service))
             continue;
-        if (!QFile::exists(QStringLiteral("%1/%2").arg(init_scripts_path(), name)))
+        if (!configuration.has_script(name) || !is_plain_file_name(name))
             continue;
         if (name.endsWith(QLatin1Char('~')) || !read_header(name).valid)
             continue;
@@ -210,4 +277,16 @@ ServiceInfo ServiceTable::loaded_header(const QString &name) const
 {
     const auto found = headers.constFind(name);
     return found == headers.cend() ? ServiceInfo(QString()) : found.value();
+}
+
+QHash<QString, QString> ServiceTable::names_to_scripts() const
+{
+    QHash<QString, QString> names;
+    for (auto header = headers.cbegin(); header != headers.cend(); ++header) {
+        if (!header->valid)
+            continue;
+        for (const QString &provided : header->field(QStringLiteral("Provides")).split(QLatin1Char(' '), Qt::SkipEmptyParts))
+            names.insert(provided, header.key());
+    }
+    return names;
 }

@@ -1,4 +1,5 @@
 #include "apply/override_writer.h"
+#include "apply/plan_check.h"
 #include "apply/plan_text.h"
 #include "catalogue/system_paths.h"
 #include "catalogue/test_hooks.h"
@@ -14,19 +15,21 @@ const QString relinked = QStringLiteral("insserv --dryrun %1, insserv --remove -
 
 // The plain fixture: a service, its sequence number (-1: not listed) and the kind of its link in
 // each of the runlevels S, 1 to 6 and 0. Every script starts in 2 to 5 and stops in 0, 1 and 6,
-// but halt, which only stops in 0. A service without a start link is disabled.
+// but halt and sendsigs, which only stop (sendsigs has an override that gives it no runlevel). A
+// service without a start link is disabled; part is disabled in runlevel 3 only.
 const QList<std::tuple<QString, int, QString>> fixture{
     {"cron", 2, ".KSSSSKK"}, {"ssh", 3, ".KSSSSKK"}, {"charlie", 30, ".KSSSSKK"}, {"delta", 2, "........"},
     {"rsync", 2, "........"}, {"alpha", 20, "........"}, {"echo", 40, ".KKKKKKK"}, {"odd", 5, ".K....KK"},
-    {"halt", 1, ".......K"}, {"abel", -1, "........"}};
+    {"halt", 1, ".......K"}, {"part", 4, ".KSKSSKK"}, {"abel", -1, "........"}, {"sendsigs", -1, "........"}};
 
 SystemFacts install_fixture(TestRoot &root)
 {
     SystemFacts facts;
     QStringList listing;
     for (const auto &[name, sequence, links] : fixture) {
-        const QString levels = name == "halt" ? "Default-Stop: 0" : "Default-Start: 2 3 4 5";
-        root.add_script(name, {"Provides: " + name, levels, name == "halt" ? "" : "Default-Stop: 0 1 6"});
+        const bool stop_only = name == "halt" || name == "sendsigs";
+        root.add_script(name, {"Provides: " + name, stop_only ? "" : "Default-Start: 2 3 4 5",
+                               stop_only ? "Default-Stop: 0 6" : "Default-Stop: 0 1 6"});
         ServiceFacts &known = facts[name];
         known.listed = sequence >= 0;
         known.sequence = quint16(std::max(sequence, 0));
@@ -39,9 +42,10 @@ SystemFacts install_fixture(TestRoot &root)
         if (known.listed)
             listing << QStringLiteral("S:%1:2 3 4 5:%2").arg(sequence + 100).arg(name).remove(2, 1);
         known.linked = !known.link_kinds.isEmpty();
-        known.disabled = !links.contains('S') && name != "halt";
+        known.disabled = !links.contains('S') && !stop_only;
     }
     root.add_override("abel", {"Default-Start: 2"});
+    root.add_override("sendsigs", {"Provides: sendsigs", "Default-Stop:"});
     root.set_listing(listing);
     return facts;
 }
@@ -84,6 +88,23 @@ QString describe(const QList<PlanStep> &steps)
     return names.join(", ");
 }
 
+// The kind of a service's link in each of the runlevels S, 1 to 6 and 0, "." for none.
+QString states_text(const LinkStates &states)
+{
+    QString text;
+    for (const QString &level : all_runlevels())
+        text += states.value(level, '.');
+    return text;
+}
+
+QString intended_text(const ApplyPlan &plan)
+{
+    QStringList services;
+    for (auto service = plan.intended.cbegin(); service != plan.intended.cend(); ++service)
+        services << service.key() + '=' + states_text(service.value());
+    return services.join(' ');
+}
+
 // Message texts on one line, with programs and overrides by their names alone.
 QString one_line(QString text, const TestRoot &root)
 {
@@ -91,12 +112,13 @@ QString one_line(QString text, const TestRoot &root)
         .replace('\n', "; ");
 }
 
-// Runs the operation, answering a message box with Ok; returns its "title: text" and, after a
-// " | ", its details. Any further box shows up as its title.
+// Runs the operation, answering every message box with Ok; returns their "title: text", each
+// with its details after a " | ". Any other modal widget shows up as its title.
 QString answered(const TestRoot &root, const std::function<void()> &operation)
 {
     ModalWatcher watcher;
-    watcher.expect_message(QMessageBox::Ok);
+    for (int box = 0; box < 4; ++box)
+        watcher.expect_message(QMessageBox::Ok);
     operation();
     QStringList boxes;
     for (int box = 0; box < watcher.texts.size(); ++box)
@@ -130,29 +152,87 @@ QString links(const TestRoot &root, const QString &name)
     return kinds;
 }
 
-// Replaces both fakes by the real insserv with every path pointing into the root: without -i
-// it would write its dependency files into the host's own /etc/init.d. The scripts are
-// "NAME|REQUIRED[|START LEVELS]", by default started on 2 to 5, stopped on 0, 1 and 6.
-void use_real_insserv(TestRoot &root, const QString &config, const QStringList &scripts)
+bool real_programs_missing()
+{
+    test_hooks::set_process_timeout(30000);
+    return !QFileInfo("/sbin/insserv").isExecutable() || !QFileInfo("/usr/sbin/update-rc.d").isExecutable();
+}
+
+bool private_namespaces_missing()
+{
+    return QProcess::execute("unshare", {"--mount", "true"}) != 0;
+}
+
+// Replaces the fakes by the real insserv with every path pointing into the root (without -i it
+// would write its dependency files into the host's own /etc/init.d), and by Debian's update-rc.d,
+// which has no option for another root: it runs in a private mount namespace where the root
+// stands in for /etc, and leaves systemd alone. The scripts are "NAME|REQUIRED[|START[|STOP]]",
+// by default started on 2 to 5 and stopped on 0, 1 and 6. They are registered, and the table
+// loads them.
+void use_real_programs(TestRoot &root, const QString &config, const QStringList &scripts)
 {
     QVERIFY2(!root.path().contains('\''), "the root's path cannot be quoted for the shell");
     const QString wrapper = QStringLiteral("#!/bin/sh\nexec /sbin/insserv -p '%1/etc/init.d' -c '%1/etc/insserv.conf'"
                                            " -o '%1/etc/insserv/overrides' -i '%1/etc/init.d' \"$@\"\n");
     root.write_file("sbin/insserv", wrapper.arg(root.path()).toUtf8(), true);
     root.write_file("bin/insserv", wrapper.arg(root.path()).toUtf8(), true);
+    root.write_file("usr/sbin/update-rc.d", QStringLiteral("#!/bin/sh\n_SKIP_SYSTEMD_NATIVE=1 exec '%1/tools/sample-"
+                                                           "namespace' --root '%2' -- /usr/sbin/update-rc.d \"$@\"\n")
+                                                .arg(SOURCE_DIR, root.path()).toUtf8(), true);
     root.write_file("etc/insserv.conf", config.toUtf8());
+    QStringList names;
     for (const QString &script : scripts) {
-        const QString name = script.section('|', 0, 0), needs = script.section('|', 1, 1);
-        root.add_script(name, {"Provides: " + name, "Required-Start: " + needs, "Required-Stop: " + needs,
-                               "Default-Start: " + (script.count('|') > 1 ? script.section('|', 2) : "2 3 4 5"),
-                               "Default-Stop: 0 1 6"});
+        const QStringList parts = (script + "|||").split('|');
+        names << parts.at(0);
+        root.add_script(parts.at(0), {"Provides: " + parts.at(0), "Required-Start: " + parts.at(1),
+                                      "Required-Stop: " + parts.at(1),
+                                      "Default-Start: " + (script.count('|') > 1 ? parts.at(2) : "2 3 4 5"),
+                                      "Default-Stop: " + (script.count('|') > 2 ? parts.at(3) : "0 1 6")});
+    }
+    QCOMPARE(QProcess::execute(root.path("sbin/insserv"), names), 0);
+}
+
+// The services of the end-to-end tests: dbusd is needed by avahi, rpcbind by nfs through
+// $portmap; halt only stops at shutdown.
+void install_real_system(TestRoot &root)
+{
+    use_real_programs(root, "$local_fs +mountall\n$syslog +logd\n$portmap rpcbind\n",
+                      {"mountall||S", "logd|$local_fs", "cron|$local_fs $syslog", "ssh|$local_fs", "dbusd|$local_fs",
+                       "avahi|dbusd", "rpcbind|$local_fs", "nfs|$portmap", "halt||| 0"});
+}
+
+bool run_in_root(const TestRoot &root, const char *program, const QStringList &arguments)
+{
+    return QProcess::execute(root.path(program), arguments) == 0;
+}
+
+// The table's edits of a step list as in plan_of: "@cron 2 K", "-ssh", "+rsync".
+void edit(TestTable &table, const QString &steps)
+{
+    for (const QString &step : steps.split(", ", Qt::SkipEmptyParts)) {
+        const QString name = step.mid(1).section(' ', 0, 0), argument = step.section(' ', 1);
+        table.clearSelection();
+        if (step.startsWith('@')) {
+            table.level_cell(name, argument.section(' ', 0, 0))->setSelected(true);
+            table.switch_services_runlevels(argument.section(' ', 1));
+        } else {
+            table.cell(name, 1)->setSelected(true);
+            table.switch_services_state(step.startsWith('+'));
+        }
     }
 }
 
-bool real_insserv_missing()
+// What a runner does to one command line: fail instead of running it, or fail after it ran.
+ProcessRunner failing(const QString &command, bool after_running)
 {
-    test_hooks::set_process_timeout(30000);
-    return !QFileInfo("/sbin/insserv").isExecutable();
+    return [command, after_running](const QString &program, const QStringList &arguments) {
+        const QString line = QFileInfo(program).fileName() + ' ' + arguments.join(' ');
+        if (line != command)
+            return run_process(program, arguments);
+        if (after_running)
+            run_process(program, arguments);
+        return ProcessResult{true, true, false, 1, "refused"};
+    };
 }
 
 } // namespace
@@ -223,33 +303,51 @@ private slots:
     {
         QTest::addColumn<QString>("steps");
         QTest::addColumn<QString>("plan");
+        QTest::addColumn<QString>("intended"); // the links of every touched service afterwards
         QTest::newRow("worked example: cron level 2 K, ssh disabled, rsync enabled") << "@cron 2 K, -ssh, +rsync"
-            << "write cron, " + relinked.arg("cron") + ", update-rc.d ssh disable, insserv rsync";
-        QTest::newRow("three levels of one service: three writes, one removal and registration")
-            << "@cron 2 K, @cron 3 K, @cron 4" << "write cron, write cron, write cron, " + relinked.arg("cron");
-        QTest::newRow("disabled and edited in level 2 ends disabled")
-            << "@cron 2, -cron" << "write cron, " + relinked.arg("cron") + ", update-rc.d cron disable";
+            << "write cron, " + relinked.arg("cron") + ", update-rc.d ssh disable 2 3 4 5, insserv rsync"
+            << "cron=.KKSSSKK rsync=.KSSSSKK ssh=.KKKKKKK";
+        QTest::newRow("three levels of one service: one write, one removal and registration")
+            << "@cron 2 K, @cron 3 K, @cron 4" << "write cron, " + relinked.arg("cron") << "cron=.KKK.SKK";
+        QTest::newRow("disabled and edited in level 2 ends disabled in the levels it keeps")
+            << "@cron 2, -cron" << "write cron, " + relinked.arg("cron") + ", update-rc.d cron disable 3 4 5"
+            << "cron=.K.KKKKK";
+        QTest::newRow("a partial disable survives an edit of another level")
+            << "@part 5 K" << "write part, " + relinked.arg("part") + ", update-rc.d part disable 3" << "part=.KSKSKKK";
+        QTest::newRow("disabling names the levels that start, whatever the header says")
+            << "-part" << "update-rc.d part disable 2 4 5" << "part=.KKKKKKK";
         QTest::newRow("remove 30, remove 3, register 2, register 20") << "+alpha, -ssh, +delta, -charlie"
-            << "update-rc.d charlie disable, update-rc.d ssh disable, insserv delta, insserv alpha";
+            << "update-rc.d charlie disable 2 3 4 5, update-rc.d ssh disable 2 3 4 5, insserv delta, insserv alpha"
+            << "alpha=.KSSSSKK charlie=.KKKKKKK delta=.KSSSSKK ssh=.KKKKKKK";
         QTest::newRow("equal sequences in reverse map order, unlisted service last")
-            << "+abel, +delta, +rsync, -ssh" << "update-rc.d ssh disable, insserv rsync, insserv delta, insserv abel";
+            << "+abel, +delta, +rsync, -ssh" << "update-rc.d ssh disable 2 3 4 5, insserv rsync, insserv delta, insserv abel"
+            << "abel=..S..... delta=.KSSSSKK rsync=.KSSSSKK ssh=.KKKKKKK";
         QTest::newRow("service without links edited is written and removed only")
-            << "@rsync 3 K" << "write rsync, insserv --remove --force rsync";
+            << "@rsync 3 K" << "write rsync, insserv --remove --force rsync" << "rsync=........";
         QTest::newRow("a disabled service edited stays disabled")
-            << "@echo 3 K" << "write echo, " + relinked.arg("echo") + ", update-rc.d echo disable";
-        QTest::newRow("enabling turns its stop links back into start links") << "+echo" << "update-rc.d echo enable";
-        QTest::newRow("enabling without stop links where it starts registers afresh")
-            << "+odd" << "insserv --remove --force odd, insserv odd";
-        QTest::newRow("a script that only stops is removed") << "-halt" << "insserv --remove halt";
+            << "@echo 3 K" << "write echo, " + relinked.arg("echo") + ", update-rc.d echo disable 2 4 5" << "echo=.KKKKKKK";
+        QTest::newRow("enabling turns its stop links back into start links")
+            << "+echo" << "update-rc.d echo enable 2 3 4 5" << "echo=.KSSSSKK";
+        QTest::newRow("enabling without stop links where it starts registers afresh") << "+odd" << relinked.arg("odd")
+            << "odd=.KSSSSKK";
+        QTest::newRow("a script that only stops loses every runlevel, for good")
+            << "-halt" << "write halt, insserv --remove halt" << "halt=........";
+        QTest::newRow("enabling it gives back its script's levels")
+            << "+sendsigs" << "write sendsigs, insserv sendsigs" << "sendsigs=......KK";
         QTest::newRow("reset: dry runs, removals from the top, registrations from the bottom, unlisted last")
             << "#ssh, #abel, #cron, #ssh"
             << "delete abel, insserv --dryrun cron, insserv --dryrun ssh, insserv --dryrun abel, insserv --remove "
                "--force ssh, insserv --remove --force cron, insserv --remove --force abel, insserv cron, insserv ssh, "
-               "insserv abel";
+               "insserv abel"
+            << "abel=.KSSSSKK cron=.KSSSSKK ssh=.KSSSSKK";
         QTest::newRow("dependencies of a disabled linked service")
-            << "&echo Should-Start=+nfs" << "write echo, " + relinked.arg("echo") + ", update-rc.d echo disable";
+            << "&echo Should-Start=+nfs" << "write echo, " + relinked.arg("echo") + ", update-rc.d echo disable 2 3 4 5"
+            << "echo=.KKKKKKK";
+        QTest::newRow("dependencies of a partly disabled service keep its links")
+            << "&part Should-Start=+nfs" << "write part, " + relinked.arg("part") + ", update-rc.d part disable 3"
+            << "part=.KSKSSKK";
         QTest::newRow("dependencies of a service without links are only checked")
-            << "&rsync Required-Start=" << "write rsync, insserv --dryrun rsync";
+            << "&rsync Required-Start=" << "write rsync, insserv --dryrun rsync" << "rsync=........";
     }
 
     // Plans are made, not carried out.
@@ -257,88 +355,131 @@ private slots:
     {
         QFETCH(QString, steps);
         TestRoot root;
-        QTEST(describe(plan_of(steps, install_fixture(root)).steps), "plan");
-        QCOMPARE(QDir(root.path(overrides)).entryList(QDir::Files), QStringList{"abel"});
-    }
-
-    void failures_roll_back_data()
-    {
-        QTest::addColumn<QString>("steps");
-        QTest::addColumn<QString>("failing"); // the command that fails once; a directory takes its override's place
-        QTest::addColumn<QString>("ran");
-        QTest::addColumn<QString>("outcome"); // the error, then the details
-        QTest::addColumn<QString>("overrides_left");
-        QTest::newRow("dry run refused: nothing removed, nothing registered")
-            << "@cron 2 K, -ssh" << "insserv --dryrun cron" << "insserv --dryrun cron"
-            << "cron: loop | Done:; Written: cron; ; Restored:; Deleted: cron" << "abel";
-        QTest::newRow("registration refused after the dry run: back and registered again")
-            << "@cron 2 K, @ssh 3" << "insserv ssh"
-            << "insserv --dryrun cron, insserv --dryrun ssh, insserv --remove --force ssh, insserv --remove --force "
-               "cron, insserv cron, insserv ssh, insserv ssh"
-            << "ssh: loop | Done:; Written: ssh; Written: cron; insserv --dryrun cron; insserv --dryrun ssh; insserv "
-               "--remove --force ssh; insserv --remove --force cron; insserv cron; ; Restored:; Deleted: ssh; "
-               "insserv ssh"
-            << "abel, cron";
-        QTest::newRow("second disable fails: the first stays, the second is registered again")
-            << "-ssh, -charlie" << "update-rc.d ssh disable"
-            << "update-rc.d charlie disable, update-rc.d ssh disable, insserv ssh"
-            << "ssh: loop | Done:; update-rc.d charlie disable; ; Restored:; insserv ssh" << "abel";
-        QTest::newRow("a disabled service is disabled again")
-            << "@echo 3 K" << "insserv echo" << relinked.arg("echo") + ", insserv echo, update-rc.d echo disable"
-            << "echo: loop | Done:; Written: echo; insserv --dryrun echo; insserv --remove --force echo; ; Restored:; "
-               "Deleted: echo; insserv echo; update-rc.d echo disable"
-            << "abel";
-        QTest::newRow("an override that cannot be restored is named")
-            << "#abel" << "insserv --remove --force abel" << "insserv --dryrun abel, insserv --remove --force abel"
-            << "abel: loop | Done:; Deleted: abel; insserv --dryrun abel; ; Not restored:; abel: Overrides directory "
-               "\"/etc/insserv/overrides\" does not exist."
-            << "-";
-        QTest::newRow("reset: a registration fails, every override comes back")
-            << "#abel, #cron" << "insserv cron"
-            << "insserv --dryrun cron, insserv --dryrun abel, insserv --remove --force cron, insserv --remove --force "
-               "abel, insserv cron, insserv cron"
-            << "cron: loop | Done:; Deleted: abel; insserv --dryrun cron; insserv --dryrun abel; insserv --remove "
-               "--force cron; insserv --remove --force abel; ; Restored:; Restored: abel; insserv cron"
-            << "abel";
-        QTest::newRow("the disk is full: nothing is written, nothing runs")
-            << "@abel 3 K, -ssh" << "full disk" << "" << "Error while creating override file | " << "abel";
-        QTest::newRow("a write fails: earlier writes are undone, nothing runs")
-            << "@ssh 3, @cron 2 K" << "cron" << ""
-            << "Error while creating override file | Done:; Written: ssh; ; Restored:; Deleted: ssh" << "abel, cron";
-    }
-
-    // The fake runner fails the given command once, printing "loop"; a failing removal also takes
-    // the overrides directory away. Whatever happens, abel's override is either gone or as it was,
-    // and no temporary file is left.
-    void failures_roll_back()
-    {
-        QFETCH(QString, steps);
-        QFETCH(QString, failing);
-        TestRoot root;
         const ApplyPlan plan = plan_of(steps, install_fixture(root));
-        if (!failing.contains(' '))
-            QDir().mkpath(root.path(overrides + failing + "/keep"));
-        QStringList ran;
-        const ProcessRunner runner = [&](const QString &program, const QStringList &arguments) {
-            ran << QFileInfo(program).fileName() + ' ' + arguments.join(' ');
-            if (ran.last() != failing)
-                return ProcessResult{true, true, false, 0, {}};
-            failing.clear();
-            if (arguments.contains("--remove"))
-                QDir(root.path(overrides)).removeRecursively();
-            return ProcessResult{true, true, false, 1, "loop"};
+        QTEST(describe(plan.steps), "plan");
+        QTEST(intended_text(plan), "intended");
+        QCOMPARE(QDir(root.path(overrides)).entryList(QDir::Files), QStringList({"abel", "sendsigs"}));
+    }
+
+    // Grouped by service in the order the steps run, with the last content written.
+    void previews_show_diffs_and_commands()
+    {
+        TestRoot root;
+        const SystemFacts facts = install_fixture(root);
+        const auto preview = [&](const QString &steps) { return plan_preview(plan_of(steps, facts)).replace(root.path(), ""); };
+        QCOMPARE(preview("@cron 2 K, @cron 3 K, -ssh"),
+                 "Services (2): cron, ssh; overrides written or deleted: 1; program runs: 4\n\ncron:\n"
+                 "--- /etc/init.d/cron\n+++ /etc/insserv/overrides/cron\n@@ -1,5 +1,5 @@\n"
+                 " ### BEGIN INIT INFO\n # Provides: cron\n-# Default-Start: 2 3 4 5\n-# Default-Stop: 0 1 6\n"
+                 "+# Default-Start: 4 5\n+# Default-Stop: 0 1 2 3 6\n ### END INIT INFO\n/sbin/insserv --dryrun cron\n"
+                 "/sbin/insserv --remove --force cron\n/sbin/insserv cron\n\nssh:\n/usr/sbin/update-rc.d ssh disable 2 3 4 5");
+        QCOMPARE(preview("&abel Required-Start=ssh"),
+                 "Services (1): abel; overrides written or deleted: 1; program runs: 1\n\nabel:\n"
+                 "--- /etc/insserv/overrides/abel\n+++ /etc/insserv/overrides/abel\n@@ -1,3 +1,4 @@\n"
+                 " ### BEGIN INIT INFO\n # Default-Start: 2\n+# Required-Start: ssh\n ### END INIT INFO\n"
+                 "/sbin/insserv --dryrun abel");
+        QCOMPARE(preview("#abel"), "Services (1): abel; overrides written or deleted: 1; program runs: 3\n\nabel:\n"
+                                   "/etc/insserv/overrides/abel: override deleted\n/sbin/insserv --dryrun abel\n"
+                                   "/sbin/insserv --remove --force abel\n/sbin/insserv abel");
+    }
+
+    // The rows: links before, links after (service, then "RUNLEVEL:LINK" or "RUNLEVEL:LINK>TARGET"
+    // for a link that leads nowhere), the intended state of the touched services, insserv's
+    // messages after; the result: the problems, then the preview's lines about links.
+    void rehearsals_are_judged_data()
+    {
+        QTest::addColumn<QString>("before");
+        QTest::addColumn<QString>("after");
+        QTest::addColumn<QString>("intended");
+        QTest::addColumn<QString>("refusal");
+        QTest::addColumn<QString>("problems");
+        QTest::addColumn<QString>("preview");
+        QTest::newRow("as intended, another renumbered, a dangling link cleared")
+            << "cron 2:S02cron 3:S02cron, ssh 2:S03ssh, gone 2:S09gone>../init.d/gone"
+            << "cron 2:S02cron 3:K01cron, ssh 2:S02ssh" << "cron=..SK...." << ""
+            << "" << "cron:; runlevel 3: S02cron becomes K01cron | Renumbered only: ssh; rc2.d/S09gone -> ../init.d/gone leads nowhere and goes";
+        QTest::newRow("disabling what another needs")
+            << "dbusd 2:S02dbusd, avahi 2:S03avahi" << "dbusd 2:K01dbusd, avahi 2:S03avahi" << "dbusd=..K....."
+            << "insserv: FATAL: service dbus is missed in the runlevels 2 to use service avahi"
+            << "avahi requires dbusd in runlevels 2; disabling dbusd would stop avahi from starting."
+            << "dbusd:; runlevel 2: S02dbusd becomes K01dbusd";
+        QTest::newRow("links not as shown, an untouched service changed")
+            << "cron 2:S02cron, ssh 2:S03ssh" << "ssh 2:K03ssh" << "cron=..S....." << ""
+            << "The links of cron would not be what the table shows: runlevel 2: - instead of S.; ssh would change as "
+               "well, which the table does not show: runlevel 2: K instead of S."
+            << "cron:; runlevel 2: S02cron goes";
+    }
+
+    void rehearsals_are_judged()
+    {
+        QFETCH(QString, refusal);
+        const auto read = [](const QString &text) {
+            BootConfiguration configuration;
+            for (const QString &service : text.split(", ", Qt::SkipEmptyParts)) {
+                const QString name = service.section(' ', 0, 0);
+                configuration.scripts.insert(name, true);
+                for (const QString &link : service.section(' ', 1).split(' ', Qt::SkipEmptyParts)) {
+                    const QString entry = link.section(':', 1).section('>', 0, 0), target = link.section('>', 1);
+                    configuration.links[entry.mid(3)] << RunlevelLink{link.section(':', 0, 0), entry,
+                                                                       target.isEmpty() ? "../init.d/" + entry.mid(3) : target,
+                                                                       target.isEmpty()};
+                }
+            }
+            configuration.scripts.remove("gone");
+            return configuration;
         };
-        const QByteArray abel = root.read_file(overrides + "abel");
-        const PlanOutcome outcome = with_file_size_limit(failing == "full disk" ? 16 : RLIM_INFINITY,
-                                                         [&] { return execute_plan(plan, runner); });
-        QTEST(ran.join(", "), "ran");
-        QVERIFY(!QFile::exists(root.path(overrides + "abel")) || root.read_file(overrides + "abel") == abel);
-        const QString error = outcome.error->message().replace("An error has occured on processing \"", "")
-                                  .replace("\"  service: ", ": ");
-        QTEST(one_line(error + " | " + outcome_details(outcome), root), "outcome");
-        const QDir left(root.path(overrides));
-        QTEST(left.exists() ? left.entryList(QDir::AllEntries | QDir::Hidden | QDir::NoDotAndDotDot).join(", ") : "-",
-              "overrides_left");
+        Rehearsal rehearsal;
+        rehearsal.available = true;
+        QFETCH(QString, before);
+        QFETCH(QString, after);
+        rehearsal.before = read(before);
+        rehearsal.after = read(after);
+        rehearsal.setup_after = SetupCheck{!refusal.isEmpty(), refusal};
+        ApplyPlan plan;
+        QFETCH(QString, intended);
+        for (const QString &service : intended.split(' ')) {
+            LinkStates states;
+            for (int level = 0; level < 8; ++level) {
+                if (service.section('=', 1).at(level) != '.')
+                    states.insert(all_runlevels().at(level), service.section('=', 1).at(level));
+            }
+            plan.intended.insert(service.section('=', 0, 0), states);
+        }
+        QTEST(rehearsal_problems(plan, rehearsal, {{"dbus", "dbusd"}}).join("; "), "problems");
+        QStringList preview = plan_preview(plan, rehearsal).split("\n\n");
+        QTEST(preview.mid(1).join(" | ").replace('\n', "; "), "preview");
+    }
+
+    void insserv_messages_in_plain_words_data()
+    {
+        QTest::addColumn<QString>("line");
+        QTest::addColumn<QString>("words");
+        QTest::newRow("missing") << "insserv: FATAL: service portmap is missed in the runlevels 2 3 to use service nfs"
+                                 << "nfs needs rpcbind in runlevels 2 3, where rpcbind does not start.";
+        QTest::newRow("not executable") << "insserv: script cron is not an executable regular file, will be skipped"
+                                        << "The script cron is not executable, so insserv leaves it out of the boot: "
+                                           "make it executable.";
+        QTest::newRow("provided twice") << "insserv: script cron2: service cron already provided!"
+                                        << "cron2 provides cron, which another script provides already: only one may.";
+        QTest::newRow("no provider") << "insserv: FATAL: service $mail has to exist for service fetch"
+                                     << "fetch needs $mail, which no script provides: install it or remove the dependency.";
+        QTest::newRow("$all") << "insserv: Starting web depends on late and therefore on system facility `$all' which "
+                                 "can not be true!"
+                              << "web must wait for late, which waits for every other service ($all): that cannot be met.";
+        QTest::newRow("loop") << "insserv: There is a loop between service rsyslog and cron if started"
+                              << "rsyslog and cron require each other through a dependency loop: change the "
+                                 "dependencies of one of them.";
+        QTest::newRow("anything else stays insserv's") << "insserv: something new" << "insserv: something new";
+    }
+
+    void insserv_messages_in_plain_words()
+    {
+        QFETCH(QString, line);
+        const QList<InsservMessage> messages = parse_insserv_messages(line, {{"portmap", "rpcbind"}});
+        QCOMPARE(messages.size(), 1);
+        QTEST(plain_words(messages.first()), "words");
+        QVERIFY(parse_insserv_messages("insserv: warning: current start runlevel(s) (empty) of script `cron' overrides "
+                                       "LSB defaults (2 3 4 5).", {}).first().kind == InsservMessage::Expected);
     }
 
     // Megabytes of bytes that are not UTF-8 become a message that a box can show.
@@ -347,195 +488,198 @@ private slots:
         const ProcessRunner flood = [](const QString &, const QStringList &) {
             return ProcessResult{true, true, false, 1, QByteArray(1 << 20, '\xff')};
         };
-        const PlanOutcome outcome = execute_plan({{insserv_step("cron", "S", false, false)}, {}}, flood);
+        TestRoot root;
+        ApplyPlan plan;
+        plan.steps << insserv_step("cron", "S", false, false);
+        const PlanOutcome outcome = run_steps(plan, flood, root.path());
         QVERIFY(outcome.error->message().size() < 4200 && outcome.error->message().contains(QChar(0xfffd)));
     }
 
-    void previews_show_diffs_and_commands()
-    {
-        TestRoot root;
-        const SystemFacts facts = install_fixture(root);
-        const auto preview = [&](const QString &steps) { return plan_preview(plan_of(steps, facts)).replace(root.path(), ""); };
-        QCOMPARE(preview("@cron 2 K, -ssh"), "--- /etc/init.d/cron\n+++ /etc/insserv/overrides/cron\n@@ -1,5 +1,5 @@\n"
-                                             " ### BEGIN INIT INFO\n # Provides: cron\n-# Default-Start: 2 3 4 5\n"
-                                             "-# Default-Stop: 0 1 6\n+# Default-Start: 3 4 5\n+# Default-Stop: 0 1 2 6\n"
-                                             " ### END INIT INFO\n\n/sbin/insserv --dryrun cron\n"
-                                             "/sbin/insserv --remove --force cron\n/sbin/insserv cron\n"
-                                             "/usr/sbin/update-rc.d ssh disable");
-        QCOMPARE(preview("&abel Required-Start=ssh"),
-                 "--- /etc/insserv/overrides/abel\n+++ /etc/insserv/overrides/abel\n@@ -1,3 +1,4 @@\n"
-                 " ### BEGIN INIT INFO\n # Default-Start: 2\n+# Required-Start: ssh\n ### END INIT INFO\n\n"
-                 "/sbin/insserv --dryrun abel");
-        QCOMPARE(preview("#abel"), "/etc/insserv/overrides/abel: override deleted\n\n/sbin/insserv --dryrun abel\n"
-                                   "/sbin/insserv --remove --force abel\n/sbin/insserv abel");
-    }
-
-    // Steps as for plans, plus "~ssh" hiding the service's row (hidden rows take part) and
-    // "!KEY BEHAVIOUR" for the fake insserv ("!=cron exit 1" acts on "insserv cron" only),
-    // "!cron directory" and "!no overrides directory". The outcome: the calls, then the boxes.
-    void table_applies_and_resets_data()
+    // With the fake insserv the rehearsal meets every failure first, and the machine keeps its
+    // overrides and links. "!KEY BEHAVIOUR" is for the fake ("!=cron exit 1" acts on "insserv cron"
+    // only), "!cron directory" puts a directory in the override's place.
+    void failures_on_the_copy_change_nothing_data()
     {
         QTest::addColumn<QString>("steps");
-        QTest::addColumn<QString>("calls");
         QTest::addColumn<QString>("boxes");
-        const QString failed = "Error: An error has occured on processing \"%1\"  service%2";
-        QTest::newRow("worked example, hidden rows applied")
-            << "@cron 2 K, ~cron, -ssh, +rsync, ~rsync"
-            << "--dryrun cron, --remove --force cron, cron, update-rc.d ssh disable, rsync"
-            << "Result: Changes are applied | Done:; Written: cron; insserv --dryrun cron; insserv --remove --force "
-               "cron; insserv cron; update-rc.d ssh disable; insserv rsync";
-        QTest::newRow("registration fails after the dry run") << "@cron 2 K, !=--remove --force cron exit 3"
-            << "--dryrun cron, --remove --force cron, cron"
-            << failed.arg("cron", "!") + " | Done:; Written: cron; insserv --dryrun cron; ; Restored:; Deleted: "
-                                         "cron; insserv cron";
-        QTest::newRow("insserv never finishes") << "-ssh, !update-rc.d ssh hang" << "update-rc.d ssh disable, ssh"
-            << failed.arg("ssh", ": update-rc.d error") + " | Restored:; insserv ssh";
-        QTest::newRow("insserv missing") << "+rsync, !no insserv" << "" << failed.arg("rsync", ": insserv error");
-        QTest::newRow("insserv killed by a signal") << "+rsync, !rsync crash" << "rsync" << failed.arg("rsync", "!");
-        QTest::newRow("missing overrides directory") << "@cron 2 K, !no overrides directory" << ""
-            << "Error: Overrides directory \"/etc/insserv/overrides\" does not exist.";
-        QTest::newRow("reset") << "#cron, #abel"
-            << "--dryrun cron, --dryrun abel, --remove --force cron, --remove --force abel, cron, abel"
-            << "Result: Reset is completed | Done:; Deleted: abel; insserv --dryrun cron; insserv --dryrun abel; "
-               "insserv --remove --force cron; insserv --remove --force abel; insserv cron; insserv abel";
-        QTest::newRow("reset with an undeletable override")
-            << "!ssh directory, #ssh, #abel" << "" << "Error: Error while resetting service settings";
+        const QString refused = "Not applied: The changes were tried on a copy of the boot configuration first, and "
+                                "nothing was changed on this machine:; ; %1";
+        const QString failed = "An error has occured on processing \"%1\"  service%2";
+        QTest::newRow("registration refused")
+            << "!=--remove --force cron exit 3, @cron 2 K" << refused.arg(failed.arg("cron", "!"));
+        QTest::newRow("insserv never finishes")
+            << "!update-rc.d ssh hang, -ssh" << refused.arg(failed.arg("ssh", ": update-rc.d error"));
+        QTest::newRow("insserv killed by a signal") << "!rsync crash, +rsync" << refused.arg(failed.arg("rsync", "!"));
+        QTest::newRow("missing overrides directory") << "!no overrides directory, @cron 2 K"
+            << refused.arg("Overrides directory \"/etc/insserv/overrides\" does not exist.");
+        QTest::newRow("an undeletable override")
+            << "!ssh directory, #ssh" << refused.arg("Error while resetting service settings");
     }
 
-    // The table loads the plain fixture.
-    void table_applies_and_resets()
+    void failures_on_the_copy_change_nothing()
     {
+        if (private_namespaces_missing())
+            QSKIP("no private mount namespaces here (needs root): nothing to rehearse on");
         QFETCH(QString, steps);
         test_hooks::set_process_timeout(300);
         TestRoot root;
         install_fixture(root);
         TestTable table;
-        QVERIFY(table.load());
-        root.clear_calls();
         bool reset = false;
         for (const QString &step : steps.split(", ", Qt::SkipEmptyParts)) {
             const QString name = step.mid(1).section(' ', 0, 0), argument = step.section(' ', 1);
-            if (!step.startsWith('#'))
-                table.clearSelection();
-            if (step.startsWith('+') || step.startsWith('-')) {
-                table.cell(name, 1)->setSelected(true);
-                table.switch_services_state(step.startsWith('+'));
-            } else if (step.startsWith('@')) {
-                table.level_cell(name, argument.section(' ', 0, 0))->setSelected(true);
-                table.switch_services_runlevels(argument.section(' ', 1));
-            } else if (step.startsWith('~')) {
-                table.setRowHidden(table.row_of(name), true);
-            } else if (step.startsWith('#')) {
-                table.cell(name, 0)->setSelected(true);
-                reset = true;
-            } else if (step == "!no overrides directory") {
+            if (!step.startsWith('!') && table.rowCount() == 0)
+                QVERIFY(table.load());
+            if (step == "!no overrides directory") {
                 QDir(root.path(overrides)).removeRecursively();
-            } else if (step == "!no insserv") {
-                root.remove_insserv();
             } else if (argument == "directory") {
                 QDir().mkpath(root.path(overrides + name + "/keep"));
-            } else {
+            } else if (step.startsWith('#')) {
+                table.clearSelection();
+                table.cell(name, 0)->setSelected(true);
+                reset = true;
+            } else if (step.startsWith('!')) {
                 const int split = step.contains(" exit ") ? step.lastIndexOf(" exit ") : step.lastIndexOf(' ');
                 root.set_behaviour(step.mid(1, split - 1), step.mid(split + 1));
+            } else {
+                edit(table, step);
             }
         }
-        QTEST(answered(root, [&] { reset ? table.reset_services_defaults() : table.apply_changes(); }), "boxes");
-        QTEST(root.calls().join(", "), "calls");
+        const BootConfiguration before = read_boot_configuration(root.path());
+        const QString boxes = answered(root, [&] { reset ? table.reset_services_defaults() : table.apply_changes(); });
+        QTEST(boxes.section(" | ", 0, 0), "boxes");
+        QCOMPARE(changed_services(before, read_boot_configuration(root.path())), QStringList());
     }
 
-    // $local_fs is the virtual facility of mountall; webapp requires database, so insserv refuses
-    // to register webapp first. A reset brings cron's links back as its script has them.
-    void real_insserv_makes_the_links()
+    // With the real insserv and update-rc.d, a step that fails on the machine itself, whether
+    // before or after it ran, leaves every link, override and dependency file exactly as it was.
+    void failures_on_the_machine_restore_exactly_data()
     {
-        if (real_insserv_missing())
-            QSKIP("/sbin/insserv is not installed (Debian package insserv)");
+        QTest::addColumn<QString>("steps");
+        QTest::addColumn<QString>("failing"); // "+" in front: the command runs, then fails
+        QTest::addColumn<QString>("outcome");
+        QTest::newRow("registration refused after the removal")
+            << "@cron 2 K" << "insserv cron" << "cron: refused | restored: cron | not restored: ";
+        QTest::newRow("update-rc.d fails half-way, before ssh's turn") << "-ssh, -cron" << "+update-rc.d cron disable 2 3 4 5"
+            << "cron: refused | restored: cron | not restored: ";
+        QTest::newRow("a reset fails") << "#ssh" << "insserv ssh" << "ssh: refused | restored: ssh | not restored: ";
+        QTest::newRow("the overrides directory goes meanwhile")
+            << "@cron 2 K" << "+insserv --remove --force cron"
+            << "cron: refused | restored: cron | not restored: ssh: its override differs";
+        QTest::newRow("a full disk") << "@cron 2 K" << "full disk"
+                                     << "Error while creating override file | restored: cron | not restored: ";
+    }
+
+    void failures_on_the_machine_restore_exactly()
+    {
+        if (real_programs_missing() || private_namespaces_missing())
+            QSKIP("needs insserv, update-rc.d and private mount namespaces (Debian packages insserv, "
+                  "init-system-helpers; root)");
+        QFETCH(QString, steps);
+        QFETCH(QString, failing);
         TestRoot root;
-        use_real_insserv(root, "$local_fs +mountall\n",
-                         {"mountall|", "cron|$local_fs", "ssh|$local_fs", "database|$local_fs", "webapp|database"});
-        QCOMPARE(QProcess::execute(root.path("sbin/insserv"), {"mountall", "cron", "ssh"}), 0);
-        TestTable before;
-        QCOMPARE(answered(root, [&] { QVERIFY(before.load()); }), QString());
-        for (const auto &level : {std::make_pair("2", "K"), std::make_pair("5", "")}) {
-            before.clearSelection();
-            before.level_cell("cron", level.first)->setSelected(true);
-            before.switch_services_runlevels(level.second);
+        install_real_system(root);
+        root.write_file(overrides + "ssh", root.read_file("etc/init.d/ssh"));
+        TestTable table;
+        QVERIFY(table.load());
+        const ApplyPlan plan = plan_of(steps, table.system_facts());
+        const BootConfiguration before = read_boot_configuration(root.path());
+        const bool after_running = failing.startsWith('+');
+        ProcessRunner runner = ::failing(after_running ? failing.mid(1) : failing, after_running);
+        if (QTest::currentDataTag() == QLatin1String("the overrides directory goes meanwhile"))
+            runner = [&root, runner](const QString &program, const QStringList &arguments) {
+                const ProcessResult result = runner(program, arguments);
+                QDir(root.path(overrides)).removeRecursively();
+                return result;
+            };
+        const PlanOutcome outcome = with_file_size_limit(failing == "full disk" ? 16 : RLIM_INFINITY, [&] {
+            return execute_plan(plan, before, plan.intended, runner);
+        });
+        const QString error = outcome.error->message().replace("An error has occured on processing \"", "")
+                                  .replace("\"  service: ", ": ");
+        QTEST(QStringLiteral("%1 | restored: %2 | not restored: %3")
+                  .arg(error, outcome.restored.join(", "), one_line(outcome.not_restored.join(", "), root)),
+              "outcome");
+        if (outcome.not_restored.isEmpty()) {
+            const BootConfiguration after = read_boot_configuration(root.path());
+            QCOMPARE(changed_services(before, after), QStringList());
+            QCOMPARE(after.generated, before.generated);
         }
-        before.clearSelection();
-        for (const char *name : {"webapp", "database"})
-            before.cell(name, 1)->setSelected(true);
-        before.switch_services_state(true);
-        QCOMPARE(answered(root, [&] { before.apply_changes(); }).section(" | ", 0, 0), "Result: Changes are applied");
-        QCOMPARE(root.read_file(overrides + "cron"),
-                 TestRoot::header({"Provides: cron", "Required-Start: $local_fs", "Required-Stop: $local_fs",
-                                   "Default-Start: 3 4", "Default-Stop: 0 1 2 6"}));
-        QCOMPARE(links(root, "cron") + links(root, "database") + links(root, "webapp"), ".KKSS.KK.KSSSSKK.KSSSSKK");
-
-        TestTable after;
-        QCOMPARE(answered(root, [&] { after.load(); }), QString());
-        after.cell("cron", 0)->setSelected(true);
-        QCOMPARE(answered(root, [&] { after.reset_services_defaults(); }).section(" | ", 0, 0),
-                 "Result: Reset is completed");
-        QVERIFY(QDir(root.path(overrides)).isEmpty());
-        QCOMPARE(links(root, "cron"), QStringLiteral(".KSSSSKK"));
-
-        // A second writer gives database an override that requires webapp, which requires database:
-        // the dry run meets the loop, the error is shown, and neither the override nor any link moved.
-        after.clearSelection();
-        after.level_cell("database", "2")->setSelected(true);
-        after.switch_services_runlevels("K");
-        const QByteArray looping = TestRoot::header({"Provides: database", "Required-Start: webapp", "Default-Start: 2"});
-        root.write_file(overrides + "database", looping);
-        const QString linked = links(root, "database") + links(root, "webapp");
-        const QRegularExpression refused_before_removal("^(?!.*--remove)Error: An error has occured on processing "
-                                                        "\"database\"  service: .*There is a loop");
-        QVERIFY(refused_before_removal.match(answered(root, [&] { after.apply_changes(); })).hasMatch());
-        QCOMPARE(root.read_file(overrides + "database"), looping);
-        QCOMPARE(links(root, "database") + links(root, "webapp"), linked);
-
-        // The same loop made by a dependency edit of the linked database: refused before anything is
-        // removed, and no override left behind.
-        QFile::remove(root.path(overrides + "database"));
-        QVERIFY(refused_before_removal.match(answered(root, [&] {
-            after.run_plan(plan_of("&database Required-Start=webapp", after.system_facts()), {}, nullptr);
-        })).hasMatch());
-        QVERIFY(!QFile::exists(root.path(overrides + "database")));
-        QCOMPARE(links(root, "database") + links(root, "webapp"), linked);
     }
 
-    // Debian's update-rc.d has no option for another root: here it runs in a private mount namespace
-    // where the test root stands in for /etc, and leaves systemd alone. A service disabled by the
-    // table keeps stop links only, through "insserv NAME" and "update-rc.d NAME defaults"; one
-    // disabled that way beforehand loads as disabled; enabling brings its start links back.
-    void real_update_rc_d_keeps_disabled_services_disabled()
+    // The story of an administrator on a machine with the real insserv and update-rc.d: what the
+    // table shows is what the machine gets, and a plan that insserv would refuse changes nothing.
+    void the_machine_gets_what_the_table_shows()
     {
-        if (real_insserv_missing() || !QFileInfo("/usr/sbin/update-rc.d").isExecutable())
-            QSKIP("insserv or update-rc.d is not installed (Debian packages insserv, init-system-helpers)");
-        if (QProcess::execute("unshare", {"--mount", "true"}) != 0)
-            QSKIP("no mount namespaces here (needs root): update-rc.d cannot be kept inside the test root");
+        if (real_programs_missing() || private_namespaces_missing())
+            QSKIP("needs insserv, update-rc.d and private mount namespaces (Debian packages insserv, "
+                  "init-system-helpers; root)");
         TestRoot root;
-        use_real_insserv(root, "$local_fs +vornmount\n", {"vornmount||S", "vornmail|$local_fs", "vornold|$local_fs"});
-        root.write_file("usr/sbin/update-rc.d", QStringLiteral("#!/bin/sh\n_SKIP_SYSTEMD_NATIVE=1 exec '%1/tools/sample-"
-                                                               "namespace' --root '%2' -- /usr/sbin/update-rc.d \"$@\"\n")
-                                                    .arg(SOURCE_DIR, root.path()).toUtf8(), true);
-        const auto run = [&root](const char *program, const QStringList &arguments) {
-            return QProcess::execute(root.path(program), arguments) == 0;
-        };
-        QVERIFY(run("sbin/insserv", {"vornmount", "vornmail", "vornold"}));
-        QVERIFY(run("usr/sbin/update-rc.d", {"vornold", "disable"}));
-        const auto switch_state = [&](bool enable) {
-            TestTable table;
-            QCOMPARE(answered(root, [&] { QVERIFY(table.load()); }), QString());
-            QCOMPARE(table.cell("vornold", 1)->text() + table.cell("vornold", 10)->text(), QStringLiteral("offoff"));
-            table.cell("vornmail", 1)->setSelected(true);
-            table.switch_services_state(enable);
-            QCOMPARE(answered(root, [&] { table.apply_changes(); }).section(" | ", 0, 0), "Result: Changes are applied");
-        };
-        switch_state(false);
-        QCOMPARE(links(root, "vornmail"), QStringLiteral(".KKKKKKK"));
-        QVERIFY(run("sbin/insserv", {"vornmail"}) && run("usr/sbin/update-rc.d", {"vornmail", "defaults"}));
-        QCOMPARE(links(root, "vornmail"), QStringLiteral(".KKKKKKK"));
-        switch_state(true);
-        QCOMPARE(links(root, "vornmail") + links(root, "vornold"), QStringLiteral(".KSSSSKK.KKKKKKK"));
+        install_real_system(root);
+        QVERIFY(run_in_root(root, "usr/sbin/update-rc.d", {"cron", "disable", "3"}));
+        QVERIFY(QFile::link("../init.d/gone", root.path("etc/rc2.d/S09gone")));
+
+        // Loading changes nothing, the dangling link included, and says what insserv would change.
+        BootConfiguration before = read_boot_configuration(root.path());
+        TestTable table;
+        QCOMPARE(answered(root, [&] { QVERIFY(table.load()); }), QString());
+        QCOMPARE(changed_services(before, read_boot_configuration(root.path())), QStringList());
+        QCOMPARE(table.load_notices().size(), 1);
+        QVERIFY(table.load_notices().first().details.contains("rc2.d/S09gone"));
+        QCOMPARE(table.level_cell("cron", "3")->data(ServiceTable::MarkRole).toString(), "K");
+
+        // A partial disable survives an edit of another level, and the dangling link goes.
+        edit(table, "@cron 5 K");
+        QCOMPARE(answered(root, [&] { table.apply_changes(); }).section(" | ", 0, 0), "Result: Changes are applied");
+        QCOMPARE(links(root, "cron"), ".KSKSKKK");
+        QVERIFY(!QFileInfo(root.path("etc/rc2.d/S09gone")).isSymLink());
+
+        // Disabling what another service requires is refused, with the dependant named.
+        TestTable again;
+        QVERIFY(again.load());
+        edit(again, "-dbusd, -rpcbind");
+        before = read_boot_configuration(root.path());
+        const QString refused = answered(root, [&] { again.apply_changes(); });
+        QVERIFY2(refused.contains("avahi requires dbusd in runlevels 2 3 4 5; disabling dbusd would stop avahi from "
+                                  "starting."), qPrintable(refused));
+        QVERIFY2(refused.contains("nfs requires rpcbind"), qPrintable(refused));
+        QCOMPARE(changed_services(before, read_boot_configuration(root.path())), QStringList());
+
+        // A change by another program after the load: nothing is done, a reload is offered.
+        edit(again, "+dbusd, +rpcbind, @ssh 2 K");
+        QVERIFY(run_in_root(root, "usr/sbin/update-rc.d", {"ssh", "disable"}));
+        QSignalSpy changed(&again, &ServiceTable::configuration_changed);
+        before = read_boot_configuration(root.path());
+        QCOMPARE(answered(root, [&] { again.apply_changes(); }), QString());
+        QCOMPARE(changed.size(), 1);
+        QCOMPARE(changed.first().first().toStringList(), QStringList{"ssh"});
+        QCOMPARE(changed_services(before, read_boot_configuration(root.path())), QStringList());
+
+        // A script that only stops stays off through update-rc.d's defaults, and comes back.
+        TestTable halting;
+        QVERIFY(halting.load());
+        edit(halting, "-halt");
+        QCOMPARE(answered(root, [&] { halting.apply_changes(); }).section(" | ", 0, 0), "Result: Changes are applied");
+        QVERIFY(run_in_root(root, "usr/sbin/update-rc.d", {"halt", "defaults"}));
+        QCOMPARE(links(root, "halt"), "........");
+        TestTable back;
+        QVERIFY(back.load());
+        QCOMPARE(back.cell("halt", 1)->text(), "off");
+        edit(back, "+halt");
+        QCOMPARE(answered(root, [&] { back.apply_changes(); }).section(" | ", 0, 0), "Result: Changes are applied");
+        QCOMPARE(links(root, "halt"), ".......K");
+
+        // Disabled by hand, dbusd leaves a setup that insserv refuses: it still loads from the
+        // links, says why, and can be repaired here.
+        QVERIFY(run_in_root(root, "usr/sbin/update-rc.d", {"dbusd", "disable"}));
+        TestTable broken;
+        QVERIFY(broken.load());
+        QVERIFY(broken.row_of("avahi") >= 0 && broken.row_of("cron") >= 0);
+        QVERIFY2(broken.load_notices().first().text.contains("avahi needs dbusd in runlevels 2 3 4 5"),
+                 qPrintable(broken.load_notices().first().text));
+        edit(broken, "+dbusd");
+        QCOMPARE(answered(root, [&] { broken.apply_changes(); }).section(" | ", 0, 0), "Result: Changes are applied");
+        QCOMPARE(links(root, "dbusd"), ".KSSSSKK");
     }
 };
 
