@@ -3,6 +3,7 @@
 #include "app/admin_status_bar.h"
 #include "app/administrator_bar.h"
 #include "app/find_service_dialog.h"
+#include "app/notice_bar.h"
 #include "app/resource.h"
 #include "apply/details_box.h"
 #include "apply/plan_text.h"
@@ -35,6 +36,8 @@ AdminRunlevel::AdminRunlevel()
     setCentralWidget(central);
     if (!administrator)
         central_layout->addWidget(new AdministratorBar);
+    notice_bar = new NoticeBar;
+    central_layout->addWidget(notice_bar);
 
     build_actions();
     build_menus();
@@ -210,6 +213,18 @@ void AdminRunlevel::rebuild_table()
     table->select_service(current_service, current_column);
     status->show_stale(false);
     show_table_state();
+    show_notices();
+}
+
+void AdminRunlevel::show_notices()
+{
+    QStringList texts, details;
+    for (const TableNotice &notice : table->load_notices()) {
+        texts.append(notice.text);
+        if (!notice.details.isEmpty())
+            details.append(notice.details);
+    }
+    notice_bar->show_notices(texts, details.join(QStringLiteral("\n\n")));
 }
 
 void AdminRunlevel::show_table_state()

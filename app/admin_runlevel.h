@@ -3,6 +3,7 @@
 #include <QMainWindow>
 
 class AdminStatusBar;
+class NoticeBar;
 class QAction;
 class QSignalMapper;
 class QToolBar;
@@ -41,6 +42,7 @@ private slots:
     void reload();
     void dependencies_written();
     void show_table_state();
+    void show_notices();
     void configuration_changed(const QStringList &services);
 
 private:
@@ -62,6 +64,7 @@ private:
     QVBoxLayout *central_layout = nullptr;
     QToolBar *tool_bar = nullptr;
     AdminStatusBar *status = nullptr;
+    NoticeBar *notice_bar = nullptr;
 
     QAction *apply_all = nullptr;
     QAction *undo_all = nullptr;

@@ -73,12 +73,14 @@ bool ScratchNamespace::lay_over(const QString &root, const QStringList &paths)
                              QStringLiteral("--"), QStringLiteral("sh"), QStringLiteral("-c"),
                              QString::fromLatin1(holder_script), QStringLiteral("sh"), scratch.path(), root}
                      + paths);
-    const bool ready = holder.waitForStarted(process_timeout()) && holder.waitForReadyRead(process_timeout())
-        && holder.readLine().trimmed() == "ready";
+    if (!holder.waitForStarted(process_timeout())) {
+        failure = tr("No private mount namespace: %1").arg(holder.errorString());
+        return false;
+    }
+    const bool ready = holder.waitForReadyRead(process_timeout()) && holder.readLine().trimmed() == "ready";
     if (!ready) {
         holder.waitForFinished(process_timeout());
-        failure = tr("No private mount namespace: %1")
-                      .arg(utf8_up_to_nul(holder.readAllStandardError()).trimmed() + holder.errorString());
+        failure = tr("No private mount namespace: %1").arg(utf8_up_to_nul(holder.readAllStandardError()).trimmed());
     }
     return ready;
 }

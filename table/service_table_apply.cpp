@@ -139,9 +139,10 @@ bool ServiceTable::run_plan(const ApplyPlan &plan, const PlanConfirmation &confi
     if (!machine_unchanged(rehearsal.available ? rehearsal.before : before))
         return false;
 
-    const std::unique_ptr<QProgressDialog> dialog = progress_dialog(this, plan);
+    std::unique_ptr<QProgressDialog> dialog = progress_dialog(this, plan);
     const PlanOutcome outcome =
         execute_plan(plan, before, plan.intended, process_runner, reporter(dialog.get(), tr("Step %1 of %2: %3")));
+    dialog.reset();
     if (outcome.error) {
         outcome.error->show(outcome_details(outcome));
         return false;

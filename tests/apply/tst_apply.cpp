@@ -152,53 +152,13 @@ QString links(const TestRoot &root, const QString &name)
     return kinds;
 }
 
-bool real_programs_missing()
-{
-    test_hooks::set_process_timeout(30000);
-    return !QFileInfo("/sbin/insserv").isExecutable() || !QFileInfo("/usr/sbin/update-rc.d").isExecutable();
-}
-
-bool private_namespaces_missing()
-{
-    return QProcess::execute("unshare", {"--mount", "true"}) != 0;
-}
-
-// Replaces the fakes by the real insserv with every path pointing into the root (without -i it
-// would write its dependency files into the host's own /etc/init.d), and by Debian's update-rc.d,
-// which has no option for another root: it runs in a private mount namespace where the root
-// stands in for /etc, and leaves systemd alone. The scripts are "NAME|REQUIRED[|START[|STOP]]",
-// by default started on 2 to 5 and stopped on 0, 1 and 6. They are registered, and the table
-// loads them.
-void use_real_programs(TestRoot &root, const QString &config, const QStringList &scripts)
-{
-    QVERIFY2(!root.path().contains('\''), "the root's path cannot be quoted for the shell");
-    const QString wrapper = QStringLiteral("#!/bin/sh\nexec /sbin/insserv -p '%1/etc/init.d' -c '%1/etc/insserv.conf'"
-                                           " -o '%1/etc/insserv/overrides' -i '%1/etc/init.d' \"$@\"\n");
-    root.write_file("sbin/insserv", wrapper.arg(root.path()).toUtf8(), true);
-    root.write_file("bin/insserv", wrapper.arg(root.path()).toUtf8(), true);
-    root.write_file("usr/sbin/update-rc.d", QStringLiteral("#!/bin/sh\n_SKIP_SYSTEMD_NATIVE=1 exec '%1/tools/sample-"
-                                                           "namespace' --root '%2' -- /usr/sbin/update-rc.d \"$@\"\n")
-                                                .arg(SOURCE_DIR, root.path()).toUtf8(), true);
-    root.write_file("etc/insserv.conf", config.toUtf8());
-    QStringList names;
-    for (const QString &script : scripts) {
-        const QStringList parts = (script + "|||").split('|');
-        names << parts.at(0);
-        root.add_script(parts.at(0), {"Provides: " + parts.at(0), "Required-Start: " + parts.at(1),
-                                      "Required-Stop: " + parts.at(1),
-                                      "Default-Start: " + (script.count('|') > 1 ? parts.at(2) : "2 3 4 5"),
-                                      "Default-Stop: " + (script.count('|') > 2 ? parts.at(3) : "0 1 6")});
-    }
-    QCOMPARE(QProcess::execute(root.path("sbin/insserv"), names), 0);
-}
-
 // The services of the end-to-end tests: dbusd is needed by avahi, rpcbind by nfs through
 // $portmap; halt only stops at shutdown.
 void install_real_system(TestRoot &root)
 {
-    use_real_programs(root, "$local_fs +mountall\n$syslog +logd\n$portmap rpcbind\n",
-                      {"mountall||S", "logd|$local_fs", "cron|$local_fs $syslog", "ssh|$local_fs", "dbusd|$local_fs",
-                       "avahi|dbusd", "rpcbind|$local_fs", "nfs|$portmap", "halt||| 0"});
+    QVERIFY(root.use_real_programs("$local_fs +mountall\n$syslog +logd\n$portmap rpcbind\n",
+                                   {"mountall||S", "logd|$local_fs", "cron|$local_fs $syslog", "ssh|$local_fs",
+                                    "dbusd|$local_fs", "avahi|dbusd", "rpcbind|$local_fs", "nfs|$portmap", "halt||| 0"}));
 }
 
 bool run_in_root(const TestRoot &root, const char *program, const QStringList &arguments)
@@ -242,6 +202,8 @@ class TestApply : public QObject
     Q_OBJECT
 
 private slots:
+    void init() { test_hooks::set_process_timeout(30000); }
+
     void override_format_data()
     {
         QTest::addColumn<QStringList>("script");
@@ -332,6 +294,8 @@ private slots:
             << "odd=.KSSSSKK";
         QTest::newRow("a script that only stops loses every runlevel, for good")
             << "-halt" << "write halt, insserv --remove halt" << "halt=........";
+        QTest::newRow("a level started on a script without a Default-Start line")
+            << "@halt 2 S" << "write halt, " + relinked.arg("halt") << "halt=..S....K";
         QTest::newRow("enabling it gives back its script's levels")
             << "+sendsigs" << "write sendsigs, insserv sendsigs" << "sendsigs=......KK";
         QTest::newRow("reset: dry runs, removals from the top, registrations from the bottom, unlisted last")
@@ -518,7 +482,7 @@ private slots:
 
     void failures_on_the_copy_change_nothing()
     {
-        if (private_namespaces_missing())
+        if (QProcess::execute("unshare", {"--mount", "true"}) != 0)
             QSKIP("no private mount namespaces here (needs root): nothing to rehearse on");
         QFETCH(QString, steps);
         test_hooks::set_process_timeout(300);
@@ -551,6 +515,32 @@ private slots:
         QCOMPARE(changed_services(before, read_boot_configuration(root.path())), QStringList());
     }
 
+    // Where no private namespace can be made, the confirmation says so; the plan still has its dry
+    // runs, and the verification: the fake insserv makes no links, so everything is restored.
+    void without_a_copy_the_confirmation_says_so()
+    {
+        TestRoot root;
+        install_fixture(root);
+        root.write_file("bin/unshare", "#!/bin/sh\necho 'unshare: unshare failed: Operation not permitted' >&2\nexit 1\n", true);
+        TestTable table;
+        QVERIFY(table.load());
+        edit(table, "@cron 2 K");
+        QString notice;
+        const QString boxes = answered(root, [&] {
+            QVERIFY(!table.run_plan(table.changes_plan(), [&](const QString &text, const QString &) {
+                notice = text;
+                return true;
+            }, "done", nullptr));
+        });
+        QCOMPARE(notice, "These changes cannot be tried on a copy first (No private mount namespace: unshare: unshare "
+                         "failed: Operation not permitted); only insserv's dry runs check them before the machine changes.");
+        QCOMPARE(boxes.section(" | ", 0, 0), "Error: The links insserv made are not the ones the table shows; everything "
+                                             "was restored as it was.");
+        QVERIFY(boxes.contains("cron: runlevel 2: S instead of K"));
+        QVERIFY(!QFile::exists(root.path(overrides + "cron")));
+        QCOMPARE(root.calls().filter("cron"), QStringList({"--dryrun cron", "--remove --force cron", "cron"}));
+    }
+
     // With the real insserv and update-rc.d, a step that fails on the machine itself, whether
     // before or after it ran, leaves every link, override and dependency file exactly as it was.
     void failures_on_the_machine_restore_exactly_data()
@@ -572,9 +562,8 @@ private slots:
 
     void failures_on_the_machine_restore_exactly()
     {
-        if (real_programs_missing() || private_namespaces_missing())
-            QSKIP("needs insserv, update-rc.d and private mount namespaces (Debian packages insserv, "
-                  "init-system-helpers; root)");
+        if (!TestRoot::real_programs_missing().isEmpty())
+            QSKIP(qPrintable(TestRoot::real_programs_missing()));
         QFETCH(QString, steps);
         QFETCH(QString, failing);
         TestRoot root;
@@ -611,9 +600,8 @@ private slots:
     // table shows is what the machine gets, and a plan that insserv would refuse changes nothing.
     void the_machine_gets_what_the_table_shows()
     {
-        if (real_programs_missing() || private_namespaces_missing())
-            QSKIP("needs insserv, update-rc.d and private mount namespaces (Debian packages insserv, "
-                  "init-system-helpers; root)");
+        if (!TestRoot::real_programs_missing().isEmpty())
+            QSKIP(qPrintable(TestRoot::real_programs_missing()));
         TestRoot root;
         install_real_system(root);
         QVERIFY(run_in_root(root, "usr/sbin/update-rc.d", {"cron", "disable", "3"}));

@@ -5,6 +5,7 @@
 
 #include <QDir>
 #include <QFile>
+#include <QProcess>
 #include <QTest>
 
 namespace {
@@ -99,4 +100,35 @@ void TestRoot::clear_calls()
 {
     QFile::remove(path("fake/calls"));
     QFile::remove(path("fake/preliminary-calls"));
+}
+
+bool TestRoot::use_real_programs(const QString &config, const QStringList &scripts)
+{
+    const QString wrapper = QStringLiteral("#!/bin/sh\nexec /sbin/insserv -p '%1/etc/init.d' -c '%1/etc/insserv.conf'"
+                                           " -o '%1/etc/insserv/overrides' -i '%1/etc/init.d' \"$@\"\n");
+    write_file("sbin/insserv", wrapper.arg(path()).toUtf8(), true);
+    write_file("bin/insserv", wrapper.arg(path()).toUtf8(), true);
+    write_file("usr/sbin/update-rc.d", QStringLiteral("#!/bin/sh\n_SKIP_SYSTEMD_NATIVE=1 exec '%1/tools/sample-namespace' "
+                                                      "--root '%2' -- /usr/sbin/update-rc.d \"$@\"\n")
+                                           .arg(SOURCE_DIR, path()).toUtf8(), true);
+    write_file("etc/insserv.conf", config.toUtf8());
+    QStringList names;
+    for (const QString &script : scripts) {
+        const QStringList parts = (script + "|||").split('|');
+        names << parts.at(0);
+        add_script(parts.at(0), {"Provides: " + parts.at(0), "Required-Start: " + parts.at(1),
+                                 "Required-Stop: " + parts.at(1),
+                                 "Default-Start: " + (script.count('|') > 1 ? parts.at(2) : "2 3 4 5"),
+                                 "Default-Stop: " + (script.count('|') > 2 ? parts.at(3) : "0 1 6")});
+    }
+    return !path().contains('\'') && QProcess::execute(path("sbin/insserv"), names) == 0;
+}
+
+QString TestRoot::real_programs_missing()
+{
+    if (!QFileInfo("/sbin/insserv").isExecutable() || !QFileInfo("/usr/sbin/update-rc.d").isExecutable())
+        return QStringLiteral("insserv or update-rc.d is not installed (Debian packages insserv, init-system-helpers)");
+    if (QProcess::execute("unshare", {"--mount", "true"}) != 0)
+        return QStringLiteral("no private mount namespaces here (needs root)");
+    return QString();
 }

@@ -36,6 +36,17 @@ public:
     void add_links(const QString &runlevels, const QString &link_name);
     static QByteArray header(const QStringList &fields);
 
+    // Replaces the fakes by the real insserv, with every path pointing into the root (without
+    // -i it would write its dependency files into the host's own /etc/init.d), and by Debian's
+    // update-rc.d, which has no option for another root: it runs in a private mount namespace
+    // where the root stands in for /etc, and leaves systemd alone. The scripts are
+    // "NAME|REQUIRED[|START[|STOP]]", by default started on 2 to 5 and stopped on 0, 1 and 6;
+    // they are registered. False when insserv refused them.
+    bool use_real_programs(const QString &config, const QStringList &scripts);
+    // Whether the real programs and private mount namespaces are at hand (root, and the
+    // Debian packages insserv and init-system-helpers); why not, if they are not.
+    static QString real_programs_missing();
+
     void set_listing(const QStringList &lines);
     // One of "exit N", "crash", "hang" (after any output), "silent" (no output, no
     // end) or, for the listing, "trickle" (one line at a time, with pauses).

@@ -56,8 +56,8 @@ private slots:
         root = std::make_unique<TestRoot>();
         for (const QString name : {"cron", "mount", "idle"})
             root->add_script(name, {"Provides: " + name});
-        root->add_links("2", "S20cron");
-        root->add_links("0", "K01cron");
+        root->add_links("2345", "S20cron");
+        root->add_links("016", "K01cron");
         root->add_links("S", "S03mount");
         root->set_listing({"S:20:2 3 4 5:cron", "K:01:0 1 6:cron", "S:03:S:mount", "S:07:2:idle"});
         table = std::make_unique<TestTable>();
@@ -224,8 +224,9 @@ private slots:
     }
 
     // A row for each service listed, linked or with an override and a script; lines that name no
-    // service are left out and shown. Headers that only take reading: a megabyte line, thousands of
-    // names. A link counts whatever the case of its name, but only when it leads to a file.
+    // service are left out and told. Headers that only take reading: a megabyte line, thousands of
+    // names. A link counts whatever the case of its name, but only when it leads to a file; the
+    // links, not the listing, say where a linked service runs.
     void rows_come_from_listing_links_and_overrides()
     {
         TestRoot root;
@@ -248,17 +249,16 @@ private slots:
         root.set_listing({"S:20:2 3 4 5:cron", "K:01:0 1 6:cron", "S:20:2:nolinks", "K:01:0:nolinks", "K:05:0:killonly",
                           "S:02:S:networking", "K:09:2 3:stopped", "S:03:2:long", "S:04:2:many", "", "short:line",
                           "S:100:2:big", "S:x:2:nan", "S:01:2:/", "S:01:2:..", "S:01:2:", "S:01:2:" + QString(300, 'n')});
-        ModalWatcher watcher;
-        watcher.expect_message(QMessageBox::Ok);
         TestTable table;
         QVERIFY(table.load());
-        QCOMPARE(watcher.texts.value(0).split('\n').mid(1),
+        QCOMPARE(table.load_notices().first().details.split('\n'),
                  QStringList({"short:line", "S:100:2:big", "S:x:2:nan", "S:01:2:/", "S:01:2:..", "S:01:2:",
                               "S:01:2:" + QString(93, 'n') + QChar(0x2026)}));
+        QCOMPARE(table.load_notices().last().details, "rc2.d/S20nolinks -> ../init.d/gone");
         QStringList order;
         for (const Service &service : table.services(true))
             order.append(service.name);
-        QCOMPARE(order, QStringList({"cron", "long", "many", "networking", "nolinks", "killonly", "stopped", "linkedonly",
+        QCOMPARE(order, QStringList({"linkedonly", "cron", "long", "many", "networking", "nolinks", "killonly", "stopped",
                                      "quiet"}));
         QVERIFY(table.cell("many", 0)->text().startsWith("many: many, alias, alias"));
         QCOMPARE(table.summary("networking").section('|', 0, 0).section(" off", 0, 0), "networking: network, net");
@@ -270,7 +270,7 @@ private slots:
         QCOMPARE(table.summary("cron"), "cron 20 100 100 20 20 20 20 100 100 01|-KSSSSKK|099 099 099 099 099 099 099 099");
         QCOMPARE(table.summary("nolinks"), "nolinks off off off off off off off off off off|--S----K|");
         QCOMPARE(table.summary("quiet"), "quiet off off off off off off off off off off|--------|");
-        QCOMPARE(table.summary("linkedonly"), "linkedonly on 100 100 100 100 100 100 100 100 on|--------|"
+        QCOMPARE(table.summary("linkedonly"), "linkedonly 01 100 100 100 01 100 100 100 100 on|---S----|"
                                               "100 100 100 100 100 100 100 100");
         QCOMPARE(table.cell("cron", 0)->toolTip(), "Override: " + root.path("etc/insserv/overrides/cron"));
         QVERIFY(!table.cell("cron", 0)->icon().isNull() && table.cell("stopped", 0)->toolTip().isEmpty());
@@ -314,22 +314,35 @@ private slots:
         QCOMPARE(table.services(true).size(), table.rowCount());
     }
 
-    // What the preliminary run of insserv complains about is shown; a hanging one is not waited for.
-    void preliminary_errors_are_shown()
+    // Loading runs nothing but the listing, and asks nothing: insserv's warnings become a notice,
+    // but for those of services disabled the Debian way; a setup insserv refuses loads from the
+    // links, and the notice says in plain words what insserv refuses.
+    void loading_changes_nothing_and_tells_without_asking()
     {
         TestRoot root;
-        root.set_listing({"S:20:2:cron"});
-        root.set_stderr("preliminary", "insserv: warning: script 'cron' missing LSB tags\n");
+        for (const QString name : {"cron", "dbus", "avahi"})
+            root.add_script(name, {"Provides: " + name, "Default-Start: 2"});
+        root.add_links("2", "S01dbus");
+        root.add_links("2", "S02avahi");
+        root.set_listing({"S:01:2:dbus", "S:02:2:avahi", "S:03:2:cron"});
+        root.set_stderr("listing", "insserv: warning: script 'cron' missing LSB tags\ninsserv: warning: current start "
+                                   "runlevel(s) (empty) of script `dbus' overrides LSB defaults (2).\n");
         ModalWatcher watcher;
-        watcher.expect_message(QMessageBox::Ok);
         TestTable table;
         QVERIFY(table.load());
-        QCOMPARE(watcher.titles + watcher.texts, QStringList({"insserv", "insserv: warning: script 'cron' missing LSB tags\n"}));
-        QCOMPARE(root.calls(true) + root.calls(), QStringList({"", "-s"}));
-        root.set_stderr("preliminary", QString());
-        root.set_behaviour("preliminary", "hang");
-        TestTable quiet;
-        QVERIFY(quiet.load() && watcher.unexpected.isEmpty());
+        QCOMPARE(root.calls(true) + root.calls(), QStringList({"-s"}));
+        QCOMPARE(table.load_notices().size(), 1);
+        QCOMPARE(table.load_notices().first().details, "insserv: warning: script 'cron' missing LSB tags");
+
+        root.set_behaviour("listing", "exit 1");
+        root.set_stderr("listing", "insserv: FATAL: service dbus is missed in the runlevels 2 to use service avahi\n");
+        QFile::remove(root.path("etc/rc2.d/S01dbus"));
+        TestTable refused;
+        QVERIFY(refused.load());
+        QCOMPARE(refused.summary("avahi").section('|', 0, 1), "avahi 02 100 100 02 100 100 100 100 100 on|--S-----");
+        QCOMPARE(refused.summary("cron").section('|', 0, 1), "cron off off off off off off off off off off|--S-----");
+        QVERIFY(refused.load_notices().first().text.contains("avahi needs dbus in runlevels 2, where dbus does not start."));
+        QVERIFY(watcher.unexpected.isEmpty() && watcher.texts.isEmpty());
     }
 };
 
