@@ -12,11 +12,6 @@
 
 namespace {
 
-QString tr(const char *text)
-{
-    return QCoreApplication::translate("ServiceTable", text);
-}
-
 QString link_path(const QString &root, const RunlevelLink &link)
 {
     return root + QStringLiteral("/etc/rc%1.d/%2").arg(link.runlevel, link.name);
@@ -86,12 +81,12 @@ QString difference(const BootConfiguration &before, const BootConfiguration &aft
             extra.append(link);
     }
     if (!missing.isEmpty())
-        parts.append(tr("missing %1").arg(link_names(missing).join(QStringLiteral(", "))));
+        parts.append(QCoreApplication::translate("ServiceTable", "missing %1").arg(link_names(missing).join(QStringLiteral(", "))));
     if (!extra.isEmpty())
-        parts.append(tr("left %1").arg(link_names(extra).join(QStringLiteral(", "))));
+        parts.append(QCoreApplication::translate("ServiceTable", "left %1").arg(link_names(extra).join(QStringLiteral(", "))));
     if (before.overrides.contains(service) != after.overrides.contains(service)
         || before.overrides.value(service) != after.overrides.value(service))
-        parts.append(tr("its override differs"));
+        parts.append(QCoreApplication::translate("ServiceTable", "its override differs"));
     return parts.join(QStringLiteral("; "));
 }
 

@@ -5,11 +5,6 @@
 
 namespace {
 
-QString tr(const char *text)
-{
-    return QCoreApplication::translate("InsservMessages", text);
-}
-
 struct Pattern
 {
     InsservMessage::Kind kind;
@@ -68,24 +63,24 @@ QString plain_words(const InsservMessage &message)
 {
     switch (message.kind) {
     case InsservMessage::Missing:
-        return tr("%1 needs %2 in runlevels %3, where %2 does not start.").arg(message.user, message.subject, message.levels);
+        return QCoreApplication::translate("InsservMessages", "%1 needs %2 in runlevels %3, where %2 does not start.").arg(message.user, message.subject, message.levels);
     case InsservMessage::NotEnabled:
-        return tr("%1 needs %2, which is not enabled: enable %2 or remove the dependency.").arg(message.user, message.subject);
+        return QCoreApplication::translate("InsservMessages", "%1 needs %2, which is not enabled: enable %2 or remove the dependency.").arg(message.user, message.subject);
     case InsservMessage::NotProvided:
-        return tr("%1 needs %2, which no script provides: install it or remove the dependency.").arg(message.user, message.subject);
+        return QCoreApplication::translate("InsservMessages", "%1 needs %2, which no script provides: install it or remove the dependency.").arg(message.user, message.subject);
     case InsservMessage::NotExecutable:
-        return tr("The script %1 is not executable, so insserv leaves it out of the boot: make it executable.").arg(message.subject);
+        return QCoreApplication::translate("InsservMessages", "The script %1 is not executable, so insserv leaves it out of the boot: make it executable.").arg(message.subject);
     case InsservMessage::ProvidedTwice:
-        return tr("%1 provides %2, which another script provides already: only one may.").arg(message.user, message.subject);
+        return QCoreApplication::translate("InsservMessages", "%1 provides %2, which another script provides already: only one may.").arg(message.user, message.subject);
     case InsservMessage::Loop:
         if (message.user.isEmpty())
-            return tr("%1 is part of a dependency loop: change the dependencies of a service in it.").arg(message.subject);
-        return tr("%1 and %2 require each other through a dependency loop: change the dependencies of one of them.")
+            return QCoreApplication::translate("InsservMessages", "%1 is part of a dependency loop: change the dependencies of a service in it.").arg(message.subject);
+        return QCoreApplication::translate("InsservMessages", "%1 and %2 require each other through a dependency loop: change the dependencies of one of them.")
             .arg(message.subject, message.user);
     case InsservMessage::AllFacility:
-        return tr("%1 must wait for %2, which waits for every other service ($all): that cannot be met.").arg(message.user, message.subject);
+        return QCoreApplication::translate("InsservMessages", "%1 must wait for %2, which waits for every other service ($all): that cannot be met.").arg(message.user, message.subject);
     case InsservMessage::Overlap:
-        return tr("The header of %1 both starts and stops it in the same runlevels.").arg(message.subject);
+        return QCoreApplication::translate("InsservMessages", "The header of %1 both starts and stops it in the same runlevels.").arg(message.subject);
     case InsservMessage::Expected:
     case InsservMessage::Other:
         break;

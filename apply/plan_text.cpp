@@ -73,11 +73,6 @@ QString unified_diff(const QString &old_path, const QStringList &old_lines, cons
 
 namespace {
 
-QString tr(const char *text)
-{
-    return QCoreApplication::translate("ServiceTable", text);
-}
-
 QStringList touched_in_order(const ApplyPlan &plan)
 {
     QStringList services;
@@ -96,7 +91,7 @@ QString override_text(const ApplyPlan &plan, const PlanStep &step)
 {
     const QString path = overrides_dir().filePath(step.service);
     if (step.kind == PlanStep::DeleteOverride)
-        return tr("%1: override deleted").arg(path);
+        return QCoreApplication::translate("ServiceTable", "%1: override deleted").arg(path);
     const ServiceOrigin origin = plan.origins.value(step.service);
     return unified_diff(origin.header_path, origin.header_lines, path, content_lines(step.content));
 }
@@ -119,13 +114,13 @@ QStringList other_changes(const ApplyPlan &plan, const Rehearsal &rehearsal)
             continue;
         for (const RunlevelLink &link : before) {
             if (!link.leads_to_file && !after.contains(link))
-                lines.append(tr("%1 leads nowhere and goes").arg(link.text()));
+                lines.append(QCoreApplication::translate("ServiceTable", "%1 leads nowhere and goes").arg(link.text()));
         }
         if (rehearsal.before.states_of(service) == rehearsal.after.states_of(service) && rehearsal.before.linked(service))
             renumbered.append(service);
     }
     if (!renumbered.isEmpty())
-        lines.prepend(tr("Renumbered only: %1").arg(renumbered.join(QStringLiteral(", "))));
+        lines.prepend(QCoreApplication::translate("ServiceTable", "Renumbered only: %1").arg(renumbered.join(QStringLiteral(", "))));
     return lines;
 }
 
@@ -148,11 +143,11 @@ QStringList link_changes(const BootConfiguration &before, const BootConfiguratio
             continue;
         const QString old_text = old_names.join(QStringLiteral(", ")), new_text = new_names.join(QStringLiteral(", "));
         if (old_names.isEmpty())
-            lines.append(tr("runlevel %1: %2 appears").arg(runlevel, new_text));
+            lines.append(QCoreApplication::translate("ServiceTable", "runlevel %1: %2 appears").arg(runlevel, new_text));
         else if (new_names.isEmpty())
-            lines.append(tr("runlevel %1: %2 goes").arg(runlevel, old_text));
+            lines.append(QCoreApplication::translate("ServiceTable", "runlevel %1: %2 goes").arg(runlevel, old_text));
         else
-            lines.append(tr("runlevel %1: %2 becomes %3").arg(runlevel, old_text, new_text));
+            lines.append(QCoreApplication::translate("ServiceTable", "runlevel %1: %2 becomes %3").arg(runlevel, old_text, new_text));
     }
     return lines;
 }
@@ -163,13 +158,13 @@ QString plan_preview(const ApplyPlan &plan, const Rehearsal &rehearsal)
     int overrides = 0;
     for (const PlanStep &step : plan.steps)
         overrides += step.kind == PlanStep::Run ? 0 : 1;
-    QStringList blocks{tr("Services (%1): %2; overrides written or deleted: %3; program runs: %4")
+    QStringList blocks{QCoreApplication::translate("ServiceTable", "Services (%1): %2; overrides written or deleted: %3; program runs: %4")
                            .arg(services.size())
                            .arg(services.join(QStringLiteral(", ")))
                            .arg(overrides)
                            .arg(plan.program_runs())};
     for (const QString &service : services) {
-        QStringList lines{tr("%1:").arg(service)};
+        QStringList lines{QCoreApplication::translate("ServiceTable", "%1:").arg(service)};
         if (rehearsal.available)
             lines += link_changes(rehearsal.before, rehearsal.after, service);
         if (const PlanStep *step = last_override_step(plan, service))
@@ -193,10 +188,10 @@ QString outcome_details(const PlanOutcome &outcome)
     QStringList done;
     for (const PlanStep &step : outcome.done)
         done.append(step_text(step));
-    QStringList sections{section(tr("Done:"), done),
-                         section(tr("Not as the table shows:"), outcome.differences),
-                         section(tr("Restored exactly as before:"), outcome.restored),
-                         section(tr("Not restored:"), outcome.not_restored)};
+    QStringList sections{section(QCoreApplication::translate("ServiceTable", "Done:"), done),
+                         section(QCoreApplication::translate("ServiceTable", "Not as the table shows:"), outcome.differences),
+                         section(QCoreApplication::translate("ServiceTable", "Restored exactly as before:"), outcome.restored),
+                         section(QCoreApplication::translate("ServiceTable", "Not restored:"), outcome.not_restored)};
     sections.removeAll(QString());
     return sections.join(QStringLiteral("\n\n"));
 }

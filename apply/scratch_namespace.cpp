@@ -23,11 +23,6 @@ echo ready
 exec cat >/dev/null
 )sh";
 
-QString tr(const char *text)
-{
-    return QCoreApplication::translate("ServiceTable", text);
-}
-
 } // namespace
 
 ScratchNamespace::ScratchNamespace(const QString &root)
@@ -38,7 +33,7 @@ ScratchNamespace::ScratchNamespace(const QString &root)
             paths.append(path);
     }
     if (!scratch.isValid())
-        failure = tr("No scratch directory: %1").arg(scratch.errorString());
+        failure = QCoreApplication::translate("ServiceTable", "No scratch directory: %1").arg(scratch.errorString());
     else if (copy(root, paths))
         lay_over(root, paths);
 }
@@ -62,7 +57,7 @@ bool ScratchNamespace::copy(const QString &root, const QStringList &paths)
     arguments.append(scratch.filePath(QStringLiteral("etc")) + QLatin1Char('/'));
     const ProcessResult copied = run_process(QStringLiteral("cp"), arguments);
     if (!copied.succeeded())
-        failure = tr("The boot configuration could not be copied: %1").arg(utf8_up_to_nul(copied.error_output));
+        failure = QCoreApplication::translate("ServiceTable", "The boot configuration could not be copied: %1").arg(utf8_up_to_nul(copied.error_output));
     return failure.isEmpty();
 }
 
@@ -74,13 +69,13 @@ bool ScratchNamespace::lay_over(const QString &root, const QStringList &paths)
                              QString::fromLatin1(holder_script), QStringLiteral("sh"), scratch.path(), root}
                      + paths);
     if (!holder.waitForStarted(process_timeout())) {
-        failure = tr("No private mount namespace: %1").arg(holder.errorString());
+        failure = QCoreApplication::translate("ServiceTable", "No private mount namespace: %1").arg(holder.errorString());
         return false;
     }
     const bool ready = holder.waitForReadyRead(process_timeout()) && holder.readLine().trimmed() == "ready";
     if (!ready) {
         holder.waitForFinished(process_timeout());
-        failure = tr("No private mount namespace: %1").arg(utf8_up_to_nul(holder.readAllStandardError()).trimmed());
+        failure = QCoreApplication::translate("ServiceTable", "No private mount namespace: %1").arg(utf8_up_to_nul(holder.readAllStandardError()).trimmed());
     }
     return ready;
 }

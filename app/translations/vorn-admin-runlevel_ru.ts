@@ -151,6 +151,14 @@
         <source>Apply changes before exit?</source>
         <translation>Применить изменения перед выходом?</translation>
     </message>
+    <message>
+        <source>Changed meanwhile</source>
+        <translation>Изменено тем временем</translation>
+    </message>
+    <message>
+        <source>The boot configuration of %1 changed since the table was read, and nothing was done. Read the system again?</source>
+        <translation>Конфигурация загрузки службы %1 изменилась после того, как таблица была прочитана, и ничего не сделано. Прочитать состояние системы заново?</translation>
+    </message>
 </context>
 <context>
     <name>AdminStatusBar</name>
@@ -332,6 +340,60 @@ Add it anyway?</source>
     </message>
 </context>
 <context>
+    <name>InsservMessages</name>
+    <message>
+        <source>%1 needs %2 in runlevels %3, where %2 does not start.</source>
+        <translation>%1 нуждается в %2 на уровнях выполнения %3, где %2 не запускается.</translation>
+    </message>
+    <message>
+        <source>%1 needs %2, which is not enabled: enable %2 or remove the dependency.</source>
+        <translation>%1 нуждается в %2, но эта служба не включена: включите %2 или уберите зависимость.</translation>
+    </message>
+    <message>
+        <source>%1 needs %2, which no script provides: install it or remove the dependency.</source>
+        <translation>%1 нуждается в %2, но ни один сценарий её не предоставляет: установите её или уберите зависимость.</translation>
+    </message>
+    <message>
+        <source>The script %1 is not executable, so insserv leaves it out of the boot: make it executable.</source>
+        <translation>Сценарий %1 не является исполняемым, поэтому insserv не включает его в загрузку: сделайте его исполняемым.</translation>
+    </message>
+    <message>
+        <source>%1 provides %2, which another script provides already: only one may.</source>
+        <translation>%1 предоставляет %2, но это уже предоставляет другой сценарий: может только один.</translation>
+    </message>
+    <message>
+        <source>%1 is part of a dependency loop: change the dependencies of a service in it.</source>
+        <translation>%1 входит в цикл зависимостей: измените зависимости одной из служб в нём.</translation>
+    </message>
+    <message>
+        <source>%1 and %2 require each other through a dependency loop: change the dependencies of one of them.</source>
+        <translation>%1 и %2 требуют друг друга через цикл зависимостей: измените зависимости одной из них.</translation>
+    </message>
+    <message>
+        <source>%1 must wait for %2, which waits for every other service ($all): that cannot be met.</source>
+        <translation>%1 должна ждать %2, а та ждёт все остальные службы ($all): это условие невыполнимо.</translation>
+    </message>
+    <message>
+        <source>The header of %1 both starts and stops it in the same runlevels.</source>
+        <translation>Заголовок %1 одновременно запускает и останавливает её на одних и тех же уровнях выполнения.</translation>
+    </message>
+</context>
+<context>
+    <name>NoticeBar</name>
+    <message>
+        <source>Details…</source>
+        <translation>Подробности…</translation>
+    </message>
+    <message>
+        <source>Close</source>
+        <translation>Закрыть</translation>
+    </message>
+    <message>
+        <source>Boot configuration</source>
+        <translation>Конфигурация загрузки</translation>
+    </message>
+</context>
+<context>
     <name>QObject</name>
     <message>
         <source>Error</source>
@@ -404,12 +466,6 @@ Add it anyway?</source>
         <translation>Останов</translation>
     </message>
     <message>
-        <source>The listing of insserv holds lines that name no service; the table leaves them out:
-%1</source>
-        <translation>В списке insserv есть строки, в которых не названа ни одна служба; таблица их пропускает:
-%1</translation>
-    </message>
-    <message>
         <source>Override: %1</source>
         <translation>Переопределение: %1</translation>
     </message>
@@ -470,36 +526,12 @@ Add it anyway?</source>
         <translation>Ошибка при переопределении зависимостей</translation>
     </message>
     <message>
-        <source>the file cannot be restored</source>
-        <translation>файл не удаётся восстановить</translation>
-    </message>
-    <message>
-        <source>Restored: %1</source>
-        <translation>Восстановлен: %1</translation>
-    </message>
-    <message>
         <source>Deleted: %1</source>
         <translation>Удалён: %1</translation>
     </message>
     <message>
         <source>Written: %1</source>
         <translation>Записан: %1</translation>
-    </message>
-    <message>
-        <source>%1: override deleted</source>
-        <translation>%1: переопределение удалено</translation>
-    </message>
-    <message>
-        <source>Done:</source>
-        <translation>Выполнено:</translation>
-    </message>
-    <message>
-        <source>Restored:</source>
-        <translation>Восстановлено:</translation>
-    </message>
-    <message>
-        <source>Not restored:</source>
-        <translation>Не восстановлено:</translation>
     </message>
     <message>
         <source>Applying</source>
@@ -520,6 +552,150 @@ Add it anyway?</source>
     <message>
         <source>off</source>
         <translation>выкл</translation>
+    </message>
+    <message>
+        <source>Trying the changes on a copy</source>
+        <translation>Проверка изменений на копии</translation>
+    </message>
+    <message>
+        <source>Step %1 of %2 on a copy: %3</source>
+        <translation>Шаг %1 из %2 на копии: %3</translation>
+    </message>
+    <message>
+        <source>Not applied</source>
+        <translation>Не применено</translation>
+    </message>
+    <message>
+        <source>The changes were tried on a copy of the boot configuration first, and nothing was changed on this machine:</source>
+        <translation>Изменения сначала опробованы на копии конфигурации загрузки, и на этой машине ничего не изменено:</translation>
+    </message>
+    <message>
+        <source>These changes cannot be tried on a copy first (%1); only insserv&apos;s dry runs check them before the machine changes.</source>
+        <translation>Эти изменения нельзя сначала опробовать на копии (%1); до изменения машины их проверяют только пробные запуски insserv.</translation>
+    </message>
+    <message>
+        <source>The listing of insserv holds lines that name no service; the table leaves them out.</source>
+        <translation>В выводе insserv есть строки, не называющие ни одной службы; таблица их пропускает.</translation>
+    </message>
+    <message>
+        <source>insserv refuses the boot configuration as it is: %1 The table shows the links as they are; change what it names to repair it.</source>
+        <translation>insserv отвергает текущую конфигурацию загрузки: %1 Таблица показывает ссылки как есть; исправьте то, что названо, чтобы восстановить её.</translation>
+    </message>
+    <message>
+        <source>it gives no reason.</source>
+        <translation>причина не указана.</translation>
+    </message>
+    <message>
+        <source>insserv warns about the boot configuration.</source>
+        <translation>insserv выдаёт предупреждения о конфигурации загрузки.</translation>
+    </message>
+    <message>
+        <source>The links differ from what insserv would make of the headers; the next apply brings them up to date, and its preview shows how.</source>
+        <translation>Ссылки отличаются от тех, что insserv создал бы по заголовкам; следующее применение обновит их, а его предварительный просмотр покажет, как.</translation>
+    </message>
+    <message>
+        <source>The links insserv made are not the ones the table shows; everything was restored as it was.</source>
+        <translation>insserv создал не те ссылки, что показывает таблица; всё восстановлено как было.</translation>
+    </message>
+    <message>
+        <source>runlevel %1: %2 instead of %3</source>
+        <translation>уровень %1: %2 вместо %3</translation>
+    </message>
+    <message>
+        <source>missing %1</source>
+        <translation>нет %1</translation>
+    </message>
+    <message>
+        <source>left %1</source>
+        <translation>остались %1</translation>
+    </message>
+    <message>
+        <source>its override differs</source>
+        <translation>её переопределение отличается</translation>
+    </message>
+    <message>
+        <source>stopping %1 in runlevels %2</source>
+        <translation>остановка %1 на уровнях %2</translation>
+    </message>
+    <message>
+        <source>disabling %1</source>
+        <translation>отключение %1</translation>
+    </message>
+    <message>
+        <source>%1 requires %2 in runlevels %3; %4 would stop %1 from starting.</source>
+        <translation>%1 требует %2 на уровнях выполнения %3; %4 не даст %1 запуститься.</translation>
+    </message>
+    <message>
+        <source>The script %1 is not executable, so insserv leaves it out of the boot: make it executable.</source>
+        <translation>Сценарий %1 не является исполняемым, поэтому insserv не включает его в загрузку: сделайте его исполняемым.</translation>
+    </message>
+    <message>
+        <source>The links of %1 would not be what the table shows: %2.</source>
+        <translation>Ссылки %1 оказались бы не такими, как показывает таблица: %2.</translation>
+    </message>
+    <message>
+        <source>%1 would change as well, which the table does not show: %2.</source>
+        <translation>%1 тоже изменилась бы, чего таблица не показывает: %2.</translation>
+    </message>
+    <message>
+        <source>%1: override deleted</source>
+        <translation>%1: переопределение удалено</translation>
+    </message>
+    <message>
+        <source>%1 leads nowhere and goes</source>
+        <translation>%1 никуда не ведёт и удаляется</translation>
+    </message>
+    <message>
+        <source>Renumbered only: %1</source>
+        <translation>Только перенумерованы: %1</translation>
+    </message>
+    <message>
+        <source>runlevel %1: %2 appears</source>
+        <translation>уровень %1: появляется %2</translation>
+    </message>
+    <message>
+        <source>runlevel %1: %2 goes</source>
+        <translation>уровень %1: удаляется %2</translation>
+    </message>
+    <message>
+        <source>runlevel %1: %2 becomes %3</source>
+        <translation>уровень %1: %2 становится %3</translation>
+    </message>
+    <message>
+        <source>Services (%1): %2; overrides written or deleted: %3; program runs: %4</source>
+        <translation>Службы (%1): %2; записано или удалено переопределений: %3; запусков программ: %4</translation>
+    </message>
+    <message>
+        <source>%1:</source>
+        <translation>%1:</translation>
+    </message>
+    <message>
+        <source>Done:</source>
+        <translation>Выполнено:</translation>
+    </message>
+    <message>
+        <source>Not as the table shows:</source>
+        <translation>Не так, как показывает таблица:</translation>
+    </message>
+    <message>
+        <source>Restored exactly as before:</source>
+        <translation>Восстановлено в точности как было:</translation>
+    </message>
+    <message>
+        <source>Not restored:</source>
+        <translation>Не восстановлено:</translation>
+    </message>
+    <message>
+        <source>No scratch directory: %1</source>
+        <translation>Нет временного каталога: %1</translation>
+    </message>
+    <message>
+        <source>The boot configuration could not be copied: %1</source>
+        <translation>Не удалось скопировать конфигурацию загрузки: %1</translation>
+    </message>
+    <message>
+        <source>No private mount namespace: %1</source>
+        <translation>Нет отдельного пространства имён монтирования: %1</translation>
     </message>
 </context>
 <context>
