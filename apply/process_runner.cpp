@@ -6,10 +6,48 @@
 #include <QProcess>
 #include <QTimer>
 
+namespace {
+
+// A process that is prepared in its child before the program runs.
+class PreparedProcess : public QProcess
+{
+public:
+    explicit PreparedProcess(const std::function<void()> &prepare)
+        : prepare(prepare)
+    {
+#if QT_VERSION >= QT_VERSION_CHECK(6, 0, 0)
+        if (prepare)
+            setChildProcessModifier(prepare);
+#endif
+    }
+
+protected:
+#if QT_VERSION < QT_VERSION_CHECK(6, 0, 0)
+    void setupChildProcess() override
+    {
+        if (prepare)
+            prepare();
+    }
+#endif
+
+private:
+    std::function<void()> prepare;
+};
+
+} // namespace
+
 ProcessResult run_process(const QString &program, const QStringList &arguments)
 {
+    return run_prepared_process(program, arguments, {}, {});
+}
+
+ProcessResult run_prepared_process(const QString &program, const QStringList &arguments, const QStringList &environment,
+                          const std::function<void()> &in_child)
+{
     ProcessResult result;
-    QProcess process;
+    PreparedProcess process(in_child);
+    if (!environment.isEmpty())
+        process.setEnvironment(QProcess::systemEnvironment() + environment);
     process.start(program, arguments, QIODevice::ReadOnly);
     result.started = process.waitForStarted(process_timeout());
     if (!result.started)

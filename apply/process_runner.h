@@ -25,3 +25,9 @@ using ProcessRunner = std::function<ProcessResult(const QString &program, const 
 // The real runner: waits at most the process time-out to start and again to
 // finish, and keeps the windows painted meanwhile while ignoring user input.
 ProcessResult run_process(const QString &program, const QStringList &arguments);
+
+// The same, with variables added to the environment and in_child called in the
+// child process just before the program starts: it may make system calls only,
+// and _exit the child where one fails.
+ProcessResult run_prepared_process(const QString &program, const QStringList &arguments, const QStringList &environment,
+                          const std::function<void()> &in_child);

@@ -4,6 +4,8 @@
 #include "catalogue/system_paths.h"
 #include "catalogue/utf8_text.h"
 
+#include <algorithm>
+
 namespace {
 
 SetupCheck check_setup(const ScratchNamespace &copy)
@@ -14,20 +16,30 @@ SetupCheck check_setup(const ScratchNamespace &copy)
 
 } // namespace
 
-Rehearsal rehearse(const ApplyPlan &plan, const ProgressReporter &progress)
+ApplyPlan without_dry_runs(ApplyPlan plan)
+{
+    plan.steps.erase(std::remove_if(plan.steps.begin(), plan.steps.end(),
+                                    [](const PlanStep &step) { return step.is_dry_run(); }),
+                     plan.steps.end());
+    return plan;
+}
+
+Rehearsal rehearse(const ApplyPlan &plan, const SetupCheck &setup_before, const ProgressReporter &progress)
 {
     Rehearsal rehearsal;
+    rehearsal.plan = plan;
     const ScratchNamespace copy(system_root());
     rehearsal.unavailable = copy.problem();
     rehearsal.available = rehearsal.unavailable.isEmpty();
     if (!rehearsal.available)
         return rehearsal;
+    rehearsal.plan = without_dry_runs(plan);
     rehearsal.before = read_boot_configuration(copy.copy_root());
-    rehearsal.setup_before = check_setup(copy);
+    rehearsal.setup_before = setup_before;
     const ProcessRunner inside = [&copy](const QString &program, const QStringList &arguments) {
         return copy.run(program, arguments);
     };
-    rehearsal.outcome = run_steps(plan, inside, copy.copy_root(), progress);
+    rehearsal.outcome = run_steps(rehearsal.plan, inside, copy.copy_root(), progress);
     rehearsal.setup_after = check_setup(copy);
     rehearsal.after = read_boot_configuration(copy.copy_root());
     return rehearsal;

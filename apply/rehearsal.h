@@ -16,10 +16,16 @@ struct Rehearsal
 {
     bool available = false;
     QString unavailable;      // why no copy could be rehearsed on
+    // The plan to run on the machine: once rehearsed, without its dry runs,
+    // which the rehearsal has made redundant; else the plan as given.
+    ApplyPlan plan;
     BootConfiguration before; // the copy as made: the machine at that moment
     BootConfiguration after;  // the copy once the plan has run
     PlanOutcome outcome;      // the steps as they ran on the copy
     SetupCheck setup_before, setup_after;
 };
 
-Rehearsal rehearse(const ApplyPlan &plan, const ProgressReporter &progress = {});
+// setup_before: how insserv takes the machine's setup now, as the load found it.
+Rehearsal rehearse(const ApplyPlan &plan, const SetupCheck &setup_before, const ProgressReporter &progress = {});
+
+ApplyPlan without_dry_runs(ApplyPlan plan);

@@ -1,31 +1,99 @@
 #include "apply/scratch_namespace.h"
 
 #include "catalogue/system_paths.h"
+#include "catalogue/test_hooks.h"
 #include "catalogue/utf8_text.h"
 
 #include <QCoreApplication>
 #include <QDir>
+#include <QFile>
 #include <QFileInfo>
+
+#include <cerrno>
+#include <cstring>
+#include <vector>
+
+#include <fcntl.h>
+#include <linux/magic.h>
+#include <sched.h>
+#include <sys/mount.h>
+#include <sys/stat.h>
+#include <sys/statfs.h>
+#include <sys/wait.h>
+#include <unistd.h>
 
 namespace {
 
-// Binds each copied path over the machine's, checks that the machine's path
-// now is the copy, says so, and keeps the namespace alive until its standard
-// input closes: when this program ends, whichever way, so does the namespace.
-const char *const holder_script = R"sh(set -e
-scratch=$1 root=$2
-shift 2
-for path; do
-    mount --bind "$scratch$path" "$root$path"
-    [ "$(stat -L -c %d:%i "$root$path")" = "$(stat -L -c %d:%i "$scratch$path")" ]
-done
-echo ready
-exec cat >/dev/null
-)sh";
+bool namespaces_denied = false;
+
+// The copy is made and thrown away at every apply: on a tmpfs it costs no
+// disk, and its thousand links are made at once, where a disk's file system
+// may take its time over inodes just freed.
+QString scratch_template()
+{
+    QString base = QDir::tempPath();
+    for (const char *candidate : {"/run", "/dev/shm"}) {
+        struct statfs system {};
+        if (::statfs(candidate, &system) == 0 && system.f_type == TMPFS_MAGIC && ::access(candidate, W_OK) == 0) {
+            base = QString::fromLatin1(candidate);
+            break;
+        }
+    }
+    return QDir(base).filePath(QStringLiteral("vorn-admin-runlevel-XXXXXX"));
+}
+
+// What the holder reports before it waits: a letter for the step, and errno.
+struct HolderReport
+{
+    char step = 0; // 'r' ready, 'u' unshare, 'p' private mounts, 'b' bind
+    unsigned char error = 0;
+};
+
+// Mounts that propagate to other namespaces would carry the binds out to the
+// machine. Where / is no mount point (a chroot) it cannot be made private,
+// which is harmless only while nothing propagates.
+bool shared_mounts()
+{
+    QFile mounts(QStringLiteral("/proc/self/mountinfo"));
+    return !mounts.open(QIODevice::ReadOnly) || mounts.readAll().contains(" shared:");
+}
+
+// Runs in the child between fork and _exit, so it makes system calls only.
+[[noreturn]] void hold(const std::vector<QByteArray> &sources, const std::vector<QByteArray> &targets,
+                       bool may_stay_shared, bool denied, int report, int alive)
+{
+    HolderReport result{'r', 0};
+    struct stat source {}, target {};
+    if (denied)
+        result = {'u', EPERM};
+    else if (::unshare(CLONE_NEWNS) != 0)
+        result = {'u', static_cast<unsigned char>(errno)};
+    else if (::mount(nullptr, "/", nullptr, MS_REC | MS_PRIVATE, nullptr) != 0 && !may_stay_shared)
+        result = {'p', static_cast<unsigned char>(errno)};
+    for (size_t i = 0; result.step == 'r' && i < sources.size(); ++i) {
+        if (::mount(sources[i].constData(), targets[i].constData(), nullptr, MS_BIND, nullptr) != 0)
+            result = {'b', static_cast<unsigned char>(errno)};
+        else if (::stat(targets[i].constData(), &target) != 0 || ::stat(sources[i].constData(), &source) != 0
+                 || target.st_dev != source.st_dev || target.st_ino != source.st_ino)
+            result = {'b', EXDEV};
+    }
+    if (::write(report, &result, sizeof result) != sizeof result)
+        ::_exit(1);
+    char byte;
+    while (result.step == 'r' && ::read(alive, &byte, 1) > 0) {
+    }
+    ::_exit(0);
+}
 
 } // namespace
 
+void test_hooks::deny_private_namespaces(bool deny)
+{
+    namespaces_denied = deny;
+}
+
 ScratchNamespace::ScratchNamespace(const QString &root)
+    : scratch(scratch_template())
 {
     QStringList paths;
     for (const QString &path : boot_configuration_paths(QString())) {
@@ -40,12 +108,12 @@ ScratchNamespace::ScratchNamespace(const QString &root)
 
 ScratchNamespace::~ScratchNamespace()
 {
-    if (holder.state() == QProcess::NotRunning)
-        return;
-    holder.closeWriteChannel();
-    if (!holder.waitForFinished(process_timeout()))
-        holder.kill();
-    holder.waitForFinished(process_timeout());
+    if (namespace_descriptor >= 0)
+        ::close(namespace_descriptor);
+    if (keep_alive >= 0)
+        ::close(keep_alive);
+    if (holder > 0)
+        ::waitpid(holder, nullptr, 0);
 }
 
 bool ScratchNamespace::copy(const QString &root, const QStringList &paths)
@@ -57,34 +125,59 @@ bool ScratchNamespace::copy(const QString &root, const QStringList &paths)
     arguments.append(scratch.filePath(QStringLiteral("etc")) + QLatin1Char('/'));
     const ProcessResult copied = run_process(QStringLiteral("cp"), arguments);
     if (!copied.succeeded())
-        failure = QCoreApplication::translate("ServiceTable", "The boot configuration could not be copied: %1").arg(utf8_up_to_nul(copied.error_output));
+        failure = QCoreApplication::translate("ServiceTable", "The boot configuration could not be copied: %1")
+                      .arg(utf8_up_to_nul(copied.error_output));
     return failure.isEmpty();
 }
 
+// A child of this process unshares its mount namespace, binds each copied path
+// over the machine's, checks that the machine's path now is the copy, and
+// waits until keep_alive closes: when this object goes, or this program ends
+// whichever way, so does the namespace.
 bool ScratchNamespace::lay_over(const QString &root, const QStringList &paths)
 {
-    holder.start(QStringLiteral("unshare"),
-                 QStringList{QStringLiteral("--mount"), QStringLiteral("--propagation"), QStringLiteral("private"),
-                             QStringLiteral("--"), QStringLiteral("sh"), QStringLiteral("-c"),
-                             QString::fromLatin1(holder_script), QStringLiteral("sh"), scratch.path(), root}
-                     + paths);
-    if (!holder.waitForStarted(process_timeout())) {
-        failure = QCoreApplication::translate("ServiceTable", "No private mount namespace: %1").arg(holder.errorString());
+    std::vector<QByteArray> sources, targets;
+    for (const QString &path : paths) {
+        sources.push_back(QFile::encodeName(scratch.path() + path));
+        targets.push_back(QFile::encodeName(root + path));
+    }
+    const bool may_stay_shared = !shared_mounts();
+    int report[2], alive[2];
+    if (::pipe2(report, O_CLOEXEC) != 0 || ::pipe2(alive, O_CLOEXEC) != 0) {
+        failure = QString::fromLocal8Bit(std::strerror(errno));
         return false;
     }
-    const bool ready = holder.waitForReadyRead(process_timeout()) && holder.readLine().trimmed() == "ready";
-    if (!ready) {
-        holder.waitForFinished(process_timeout());
-        failure = QCoreApplication::translate("ServiceTable", "No private mount namespace: %1").arg(utf8_up_to_nul(holder.readAllStandardError()).trimmed());
+    holder = ::fork();
+    if (holder == 0) {
+        ::close(report[0]);
+        ::close(alive[1]);
+        hold(sources, targets, may_stay_shared, namespaces_denied, report[1], alive[0]);
     }
-    return ready;
+    ::close(report[1]);
+    ::close(alive[0]);
+    keep_alive = alive[1];
+    HolderReport result;
+    const bool reported = holder > 0 && ::read(report[0], &result, sizeof result) == sizeof result;
+    ::close(report[0]);
+    if (reported && result.step == 'r') {
+        namespace_descriptor = ::open(QByteArray("/proc/" + QByteArray::number(holder) + "/ns/mnt").constData(),
+                                      O_RDONLY | O_CLOEXEC);
+        if (namespace_descriptor >= 0)
+            return true;
+        result = {'n', static_cast<unsigned char>(errno)};
+    }
+    const QString reason = QString::fromLocal8Bit(std::strerror(reported ? result.error : errno));
+    failure = QCoreApplication::translate("ServiceTable", "No private mount namespace: %1").arg(reason);
+    return false;
 }
 
+// A child that cannot enter the namespace ends before its program starts:
+// run outside, the program would change the machine.
 ProcessResult ScratchNamespace::run(const QString &program, const QStringList &arguments) const
 {
-    return run_process(QStringLiteral("nsenter"),
-                       QStringList{QStringLiteral("--target"), QString::number(holder.processId()),
-                                   QStringLiteral("--mount"), QStringLiteral("--"), QStringLiteral("env"),
-                                   QStringLiteral("_SKIP_SYSTEMD_NATIVE=1"), program}
-                           + arguments);
+    const int descriptor = namespace_descriptor;
+    return run_prepared_process(program, arguments, {QStringLiteral("_SKIP_SYSTEMD_NATIVE=1")}, [descriptor] {
+        if (::setns(descriptor, CLONE_NEWNS) != 0)
+            ::_exit(126);
+    });
 }

@@ -2,9 +2,10 @@
 
 #include "apply/process_runner.h"
 
-#include <QProcess>
 #include <QString>
 #include <QTemporaryDir>
+
+#include <sys/types.h>
 
 // A scratch copy of the boot configuration under root (the scripts, the
 // overrides, insserv's configuration and the runlevel directories), laid over
@@ -31,6 +32,9 @@ private:
     bool lay_over(const QString &root, const QStringList &paths);
 
     QTemporaryDir scratch;
-    QProcess holder;
+    // The process that holds the namespace: it lives until keep_alive closes.
+    pid_t holder = -1;
+    int keep_alive = -1;
+    int namespace_descriptor = -1; // the holder's mount namespace, for the programs run in it
     QString failure;
 };

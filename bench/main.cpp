@@ -1,6 +1,7 @@
 // Measures the service table on generated systems of 100, 1,000 and 5,000
 // services. Each size runs in a process of its own, so no cache and no peak of
 // memory carries over from one size to the next. Run it with bench/run-bench.
+#include "bench/apply_bench.h"
 #include "bench/measure.h"
 #include "bench/table_bench.h"
 
@@ -62,12 +63,17 @@ int main(int argc, char **argv)
     const QCommandLineOption size_option("size", "Measure one size with the fake insserv.", "services");
     const QCommandLineOption real_option("real", "Compare with the real insserv at one size.", "services");
     const QCommandLineOption only_option("only", "Measure only these figures (comma-separated).", "figures");
-    parser.addOptions({size_option, real_option, only_option});
+    const QCommandLineOption apply_option("apply-real", "Measure applies with the real insserv and update-rc.d.");
+    parser.addOptions({size_option, real_option, only_option, apply_option});
     parser.process(application);
     const QStringList only = parser.value(only_option).split(',', Qt::SkipEmptyParts);
 
     if (parser.isSet(size_option)) {
         TableBench(parser.value(size_option).toInt(), only).run_with_fake_insserv();
+        return 0;
+    }
+    if (parser.isSet(apply_option)) {
+        ApplyBench(QStringLiteral(SOURCE_DIR)).run();
         return 0;
     }
     if (parser.isSet(real_option)) {
@@ -83,7 +89,9 @@ int main(int argc, char **argv)
             arguments << "--only" << only.join(',');
         failures += run_child(arguments) != 0;
     }
-    if (only.isEmpty())
+    if (only.isEmpty()) {
         failures += run_child({"--real", "1000"}) != 0;
+        failures += run_child({"--apply-real"}) != 0;
+    }
     return failures ? 1 : 0;
 }

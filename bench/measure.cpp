@@ -84,7 +84,7 @@ void note(const QString &text)
     std::fflush(stdout);
 }
 
-BoxAnswerer::BoxAnswerer()
+BoxAnswerer::BoxAnswerer(int interval)
 {
     connect(&timer, &QTimer::timeout, this, [this] {
         auto *box = qobject_cast<QMessageBox *>(QApplication::activeModalWidget());
@@ -96,5 +96,5 @@ BoxAnswerer::BoxAnswerer()
             button = box->button(QMessageBox::Ok);
         button ? button->click() : box->done(0);
     });
-    timer.start(0);
+    timer.start(interval);
 }

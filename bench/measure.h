@@ -37,11 +37,13 @@ void report_slower(const char *name, int size, const Timings &first, const Timin
 void note(const QString &text);
 
 // While it lives, every modal message box is answered with Yes or Ok
-// as soon as it shows, so nothing the benchmark drives can block on one.
+// as soon as it shows, so nothing the benchmark drives can block on one. It
+// looks every interval milliseconds; at 0 it keeps the event loop busy, which
+// costs little beside a widget's work but much beside a waiting process.
 class BoxAnswerer : public QObject
 {
 public:
-    BoxAnswerer();
+    explicit BoxAnswerer(int interval = 0);
     int answered = 0;
 
 private:

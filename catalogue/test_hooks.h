@@ -17,4 +17,8 @@ void set_process_timeout(int milliseconds);
 // value goes back to the user id.
 void assume_administrator_rights(std::optional<bool> rights);
 
+// Makes every private mount namespace fail as in a container that allows none,
+// so that an apply cannot be rehearsed.
+void deny_private_namespaces(bool deny);
+
 } // namespace test_hooks

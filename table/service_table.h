@@ -71,7 +71,7 @@ public:
     // read once more, the plan run, its links verified, and everything
     // restored exactly if they are not what was rehearsed. The result or the
     // error is shown; false when the machine was not changed as planned.
-    bool run_plan(const ApplyPlan &plan, const PlanConfirmation &confirm, const QString &result, QWidget *result_parent);
+    bool run_plan(const ApplyPlan &given, const PlanConfirmation &confirm, const QString &result, QWidget *result_parent);
 
     // The boot configuration as the load read it, and what it found worth telling.
     const BootConfiguration &loaded_configuration() const { return configuration; }

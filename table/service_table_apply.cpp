@@ -97,7 +97,7 @@ Rehearsal ServiceTable::rehearsed(const ApplyPlan &plan)
     const std::unique_ptr<QProgressDialog> dialog = progress_dialog(this, plan);
     if (dialog)
         dialog->setWindowTitle(tr("Trying the changes on a copy"));
-    return rehearse(plan, reporter(dialog.get(), tr("Step %1 of %2 on a copy: %3")));
+    return rehearse(plan, SetupCheck{listing_refused, refusal}, reporter(dialog.get(), tr("Step %1 of %2 on a copy: %3")));
 }
 
 void ServiceTable::show_refusal(const ApplyPlan &plan, const Rehearsal &rehearsal, const QStringList &problems)
@@ -117,12 +117,13 @@ void ServiceTable::show_refusal(const ApplyPlan &plan, const Rehearsal &rehearsa
     box.exec();
 }
 
-bool ServiceTable::run_plan(const ApplyPlan &plan, const PlanConfirmation &confirm, const QString &result,
+bool ServiceTable::run_plan(const ApplyPlan &given, const PlanConfirmation &confirm, const QString &result,
                             QWidget *result_parent)
 {
     if (!machine_unchanged(configuration))
         return false;
-    const Rehearsal rehearsal = rehearsed(plan);
+    const Rehearsal rehearsal = rehearsed(given);
+    const ApplyPlan &plan = rehearsal.plan;
     if (rehearsal.available) {
         const QStringList problems = rehearsal_problems(plan, rehearsal, names_to_scripts());
         if (!problems.isEmpty()) {
