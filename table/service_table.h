@@ -4,6 +4,7 @@
 #include "apply/process_runner.h"
 #include "catalogue/change_map.h"
 #include "catalogue/service_info.h"
+#include "table/pending_edits.h"
 
 #include <QHash>
 #include <QItemSelection>
@@ -53,6 +54,13 @@ public:
     bool run_plan(const ApplyPlan &plan, const QString &result, QWidget *result_parent);
 
     int pending_changes() const { return changes.size(); }
+    // The pending edits, to be registered again on another table; registering
+    // makes pending those that fit and change this table.
+    ChangeMap pending_edits() const { return changes; }
+    FittedEdits register_edits(const ChangeMap &edits);
+    // The value every key has now: the marks of the runlevel cells, and "S" or
+    // "K" for the state of each service.
+    ChangeMap current_values() const;
     QStringList disabled_backbone_services() const;
     // Makes the service's cell in that column current and scrolls to it.
     void select_service(const QString &name, int column);
