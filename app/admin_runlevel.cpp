@@ -96,13 +96,14 @@ QAction *AdminRunlevel::make_action(const char *icon, const QString &text, const
 
 void AdminRunlevel::build_actions()
 {
-    apply_all = make_action("apply all", tr("&Apply all changes"));
+    apply_all = make_action("apply all", tr("&Apply all changes"), tr("CTRL+RETURN"));
     undo_all = make_action("undo changes", tr("&Undo all changes"));
     undo_all->setShortcuts(QKeySequence::Undo);
     reload_table = make_action("reload", tr("&Reload"), tr("F5"));
     exit = make_action("exit", tr("&Exit"), tr("CTRL+Q"));
-    enable = make_action("service enable", tr("&Enable service"), tr("CTRL+S"));
-    disable = make_action("service disable", tr("&Disable service"), tr("CTRL+K"));
+    // Each key does one thing: Shift makes the marks of a level those of the whole service.
+    enable = make_action("service enable", tr("&Enable service"), tr("CTRL+SHIFT+S"));
+    disable = make_action("service disable", tr("&Disable service"), tr("CTRL+SHIFT+K"));
     start_on_level = make_action("service start", tr("&Start on level"), tr("CTRL+S"));
     stop_on_level = make_action("service stop", tr("&Stop on level"), tr("CTRL+K"));
     ignore_on_level = make_action("service ignore", tr("&Ignore on level"), tr("CTRL+I"));
@@ -217,19 +218,24 @@ void AdminRunlevel::show_table_state()
     status->show_filter(table->filter_description());
 }
 
-// The details show exactly what will be written and run.
-bool AdminRunlevel::confirmed(const QString &title, const QString &question, const QString &details)
+// The details show exactly what will be written and run. Where Yes throws work
+// away or stops what the boot needs, Enter must not say it.
+bool AdminRunlevel::confirmed(const QString &title, const QString &question, const QString &details,
+                              bool yes_by_default)
 {
     QMessageBox box(QMessageBox::Question, title, question, QMessageBox::Yes | QMessageBox::No, this);
-    box.setDefaultButton(QMessageBox::Yes);
+    box.setDefaultButton(yes_by_default ? QMessageBox::Yes : QMessageBox::No);
     set_readable_details(box, details);
     return box.exec() == QMessageBox::Yes;
 }
 
+// A reset reloads the table, which would take the pending edits with it.
 void AdminRunlevel::enable_apply_action(bool enable_actions)
 {
     apply_all->setEnabled(enable_actions && administrator);
     undo_all->setEnabled(enable_actions);
+    if (enable_actions)
+        reset->setEnabled(false);
 }
 
 void AdminRunlevel::selection_changed(bool any, bool many, bool state, bool level, bool level_s)
@@ -264,15 +270,19 @@ QString AdminRunlevel::apply_question() const
 void AdminRunlevel::apply_changes()
 {
     const ApplyPlan plan = table->changes_plan();
-    if (!confirmed(tr("Confirmation"), apply_question(), plan_preview(plan)))
+    const bool backbone = !table->disabled_backbone_services().isEmpty();
+    if (!confirmed(tr("Confirmation"), apply_question(), plan_preview(plan), !backbone))
         return;
-    table->run_plan(plan, ServiceTable::tr("Changes are applied"), table);
+    const ChangeMap edits = table->pending_edits();
+    const bool applied = table->run_plan(plan, ServiceTable::tr("Changes are applied"), table);
     rebuild_table();
+    if (!applied)
+        keep_unapplied(edits);
 }
 
 void AdminRunlevel::undo_changes()
 {
-    if (confirmed(tr("Confirmation"), tr("Undo all changes?"), QString()))
+    if (confirmed(tr("Confirmation"), tr("Undo all changes?"), QString(), false))
         rebuild_table();
 }
 
@@ -291,7 +301,8 @@ void AdminRunlevel::edit_service()
 void AdminRunlevel::reset_service_defaults()
 {
     const ApplyPlan plan = table->reset_plan();
-    if (!confirmed(tr("Reset to defaults"), tr("Set defaults values for the selected services?"), plan_preview(plan)))
+    if (!confirmed(tr("Reset to defaults"), tr("Set defaults values for the selected services?"), plan_preview(plan),
+                   false))
         return;
     table->run_plan(plan, ServiceTable::tr("Reset is completed"), nullptr);
     rebuild_table();
@@ -316,15 +327,18 @@ void AdminRunlevel::switch_services_state(int enable_services)
 void AdminRunlevel::reload()
 {
     if (!undo_all->isEnabled()
-        || confirmed(tr("Reload"), tr("Discard the pending changes and read the system again?"), QString()))
+        || confirmed(tr("Reload"), tr("Discard the pending changes and read the system again?"), QString(), false))
         rebuild_table();
 }
 
-// A dependency edit has written and run at once: the table is read again,
-// unless that would throw pending changes away without asking.
+// A dependency edit has written and run: the table is read again, unless that
+// would throw pending changes away without asking.
 void AdminRunlevel::dependencies_written()
 {
-    if (!undo_all->isEnabled() || confirmed(tr("Confirmation"), tr("Undo all changes?"), QString()))
+    const int pending = table->pending_changes();
+    const QString question = pending == 1 ? tr("Reload the table and discard the other pending change?")
+                                          : tr("Reload the table and discard %1 other pending changes?").arg(pending);
+    if (pending == 0 || confirmed(tr("Confirmation"), question, QString(), false))
         rebuild_table();
     else
         status->show_stale(true);
@@ -332,16 +346,9 @@ void AdminRunlevel::dependencies_written()
 
 void AdminRunlevel::closeEvent(QCloseEvent *event)
 {
-    if (apply_all->isEnabled()) {
-        const auto answer = QMessageBox::question(this, tr("Unapplied changed"), tr("Apply changes before exit?"),
-                                                  QMessageBox::Yes | QMessageBox::No | QMessageBox::Cancel,
-                                                  QMessageBox::No);
-        if (answer == QMessageBox::Cancel) {
-            event->ignore();
-            return;
-        }
-        if (answer == QMessageBox::Yes)
-            apply_changes();
+    if (!may_close()) {
+        event->ignore();
+        return;
     }
     QSettings settings;
     vornSaveGeometry(this, &settings, false);

@@ -1,5 +1,7 @@
 #pragma once
 
+#include "catalogue/change_map.h"
+
 #include <QMainWindow>
 
 class AdminStatusBar;
@@ -23,6 +25,11 @@ public:
     // Width of a first window, without a remembered geometry: wide enough for the
     // whole table when that fits in nine tenths of the desktop, else half of it.
     static int first_window_width(int desktop_width, int table_width);
+
+    // Registers edits handed over as text by an ordinary instance (see
+    // table/pending_edits.h); returns a line for each edit or line it could not
+    // take, saying why.
+    QStringList take_over_edits(const QByteArray &text);
 
 protected:
     void closeEvent(QCloseEvent *event) override;
@@ -52,10 +59,15 @@ private:
     void rebuild_table();
     QString apply_question() const;
     int table_width() const;
-    bool confirmed(const QString &title, const QString &question, const QString &details);
+    bool confirmed(const QString &title, const QString &question, const QString &details, bool yes_by_default = true);
+    // Closing and restarting: new in admin_runlevel_edits.cpp.
+    bool may_close();
+    void keep_unapplied(const ChangeMap &edits);
 
     // Without it, edits stay possible but nothing that writes is offered.
     const bool administrator;
+    // The pending edits went to the administrator's instance: closing loses nothing.
+    bool handed_over = false;
     ServiceTable *table = nullptr;
     QVBoxLayout *central_layout = nullptr;
     QToolBar *tool_bar = nullptr;

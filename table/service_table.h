@@ -99,6 +99,8 @@ public slots:
     void filter_items(int column);
 
 protected:
+    void keyPressEvent(QKeyEvent *event) override;
+
     // Loading
     void run_preliminary_insserv();
     bool read_system();

@@ -129,13 +129,15 @@ private slots:
         QTEST(colour.hslHue() == QColor(250, 127, 80).hslHue(), "highlighted");
     }
 
-    // Ctrl+S and Ctrl+K reach whichever of their two actions is enabled; only the window takes Space.
-    void keys_reach_the_enabled_action()
+    // Each key is bound once; Ctrl+S starts on a level, Ctrl+Shift+K disables the service, only the window
+    // takes Space, Ctrl+Return applies. Shift+F10 opens the table's menu for the current cell.
+    void keys_reach_their_actions()
     {
         QApplication::setActiveWindow(window.get());
         QVERIFY(QTest::qWaitForWindowActive(window.get()));
-        const QList<QPair<QString, QKeySequence>> steps{
-            {"cron:S", Qt::CTRL | Qt::Key_S}, {"ssh:name", Qt::CTRL | Qt::Key_K}, {"mount:2", Qt::Key_Space}};
+        const QList<QPair<QString, QKeySequence>> steps{{"cron:S", Qt::CTRL | Qt::Key_S},
+                                                        {"ssh:name", Qt::CTRL | Qt::SHIFT | Qt::Key_K},
+                                                        {"mount:2", Qt::Key_Space}};
         for (const auto &step : steps) {
             select({step.first});
             QTest::keySequence(window.get(), step.second);
@@ -144,6 +146,20 @@ private slots:
         QCOMPARE(cells().cell("ssh", 1)->text(), QStringLiteral("off"));
         QCOMPARE(cells().summary("mount").section('|', 1, 1), QStringLiteral("S-S-----"));
         QCOMPARE(action("&Toggle cell")->associatedWidgets(), QList<QWidget *>{window.get()});
+        QStringList keys;
+        for (const QAction *each : window->findChildren<QAction *>())
+            for (const QKeySequence &key : each->shortcuts())
+                keys << key.toString();
+        QCOMPARE(QSet<QString>(keys.cbegin(), keys.cend()).size(), keys.size());
+
+        ModalWatcher watcher;
+        watcher.expect_message(QMessageBox::No);
+        QTest::keySequence(window.get(), Qt::CTRL | Qt::Key_Return);
+        watcher.expect_menu(QString());
+        select({"cron:3"});
+        QTest::keyClick(table(), Qt::Key_F10, Qt::ShiftModifier);
+        QCOMPARE(watcher.texts, QStringList{"Apply all changes?"});
+        QCOMPARE(watcher.menus, QList<QStringList>({{"ignore", "stop"}}));
     }
 
     void confirmations_data()
@@ -151,16 +167,18 @@ private slots:
         QTest::addColumn<QString>("action");
         QTest::addColumn<bool>("yes");
         QTest::addColumn<QStringList>("calls");
-        QTest::newRow("apply, yes") << "&Apply all changes" << true << QStringList{"--remove cron"};
-        QTest::newRow("apply, no") << "&Apply all changes" << false << QStringList();
-        QTest::newRow("undo, yes") << "&Undo all changes" << true << QStringList();
-        QTest::newRow("undo, no") << "&Undo all changes" << false << QStringList();
+        QTest::addColumn<bool>("yes_by_default");
+        QTest::newRow("apply, yes") << "&Apply all changes" << true << QStringList{"--remove cron"} << true;
+        QTest::newRow("apply, no") << "&Apply all changes" << false << QStringList() << true;
+        QTest::newRow("undo, yes") << "&Undo all changes" << true << QStringList() << false;
+        QTest::newRow("undo, no") << "&Undo all changes" << false << QStringList() << false;
         QTest::newRow("reset, yes") << "&Reset to defaults" << true
-                                    << QStringList{"--dryrun cron", "--remove --force cron", "cron"};
-        QTest::newRow("reset, no") << "&Reset to defaults" << false << QStringList();
+                                    << QStringList{"--dryrun cron", "--remove --force cron", "cron"} << false;
+        QTest::newRow("reset, no") << "&Reset to defaults" << false << QStringList() << false;
     }
 
     // cron, disabled but for a reset: confirmed, the operation runs and a fresh table replaces the old.
+    // Where Yes throws work away, No is the default.
     void confirmations()
     {
         QFETCH(QString, action);
@@ -178,40 +196,87 @@ private slots:
         QCOMPARE(this->action("&Apply all changes")->isEnabled(), !yes && !reset);
         QCOMPARE(watcher.pending() + watcher.unexpected.size(), 0);
         QTEST(root->calls().filter(QRegularExpression("^(?!-s$)")), "calls");
+        QTEST(watcher.defaults.first() == QMessageBox::Yes, "yes_by_default");
     }
 
     void closing_asks_about_pending_changes_data()
     {
+        QTest::addColumn<bool>("administrator");
         QTest::addColumn<bool>("pending");
         QTest::addColumn<QList<int>>("answers");
+        QTest::addColumn<bool>("failing");
         QTest::addColumn<bool>("closed");
-        QTest::addColumn<bool>("applied");
-        QTest::newRow("nothing pending") << false << QList<int>() << true << false;
-        QTest::newRow("cancel") << true << QList<int>{QMessageBox::Cancel} << false << false;
-        QTest::newRow("no") << true << QList<int>{QMessageBox::No} << true << false;
-        QTest::newRow("yes, then no") << true << QList<int>{QMessageBox::Yes, QMessageBox::No} << true << false;
-        QTest::newRow("yes, then yes") << true << QList<int>{QMessageBox::Yes, QMessageBox::Yes, QMessageBox::Ok}
-                                       << true << true;
+        QTest::addColumn<QString>("outcome"); // the first question's default button, whether idle was applied
+        const QList<int> apply{QMessageBox::Yes, QMessageBox::Yes, QMessageBox::Ok};
+        QTest::newRow("nothing pending") << true << false << QList<int>() << false << true << "";
+        QTest::newRow("cancel") << true << true << QList<int>{QMessageBox::Cancel} << false << false << "Cancel, kept";
+        QTest::newRow("no") << true << true << QList<int>{QMessageBox::No} << false << true << "Cancel, dropped";
+        QTest::newRow("yes, then no: back to the window") << true << true << QList<int>{QMessageBox::Yes, QMessageBox::No}
+                                                          << false << false << "Cancel, kept";
+        QTest::newRow("yes, then yes") << true << true << apply << false << true << "Cancel, applied";
+        QTest::newRow("yes, yes, the apply fails: back to the window, the change pending")
+            << true << true << apply + QList<int>{QMessageBox::Ok} << true << false << "Cancel, tried and kept";
+        QTest::newRow("without rights: cancel") << false << true << QList<int>{QMessageBox::Cancel} << false << false
+                                                << "Cancel, kept";
+        QTest::newRow("without rights: discard") << false << true << QList<int>{QMessageBox::Discard} << false << true
+                                                 << "Cancel, dropped";
     }
 
+    // Every way of closing with a change pending asks; the safe answer is the default and keeps the window.
     // A closed window's geometry comes back in the next.
     void closing_asks_about_pending_changes()
     {
+        QFETCH(bool, administrator);
         QFETCH(bool, pending);
         QFETCH(QList<int>, answers);
+        if (!administrator) {
+            test_hooks::assume_administrator_rights(false);
+            window = std::make_unique<AdminRunlevel>();
+            window->show();
+        }
         if (pending)
             table()->toggle_item(cells().cell("idle", 1));
         root->clear_calls();
-        const QRect moved(30, 40, 500, 300);
+        QFETCH(bool, failing);
+        if (failing)
+            root->set_behaviour("idle", "exit 1");
+        const QRect moved(30, 40, 800, 500);
         window->setGeometry(moved);
         ModalWatcher watcher;
         for (int answer : answers)
             watcher.expect_message(QMessageBox::StandardButton(answer));
-        QTEST(window->close(), "closed");
+        action("&Exit")->trigger();
+        const bool closed = !window->isVisible();
+        QTEST(closed, "closed");
         QCOMPARE(watcher.pending(), 0);
-        QCOMPARE(watcher.texts.mid(0, 1), pending ? QStringList{"Apply changes before exit?"} : QStringList());
-        QTEST(root->calls().contains("idle"), "applied");
+        const bool tried = root->calls().contains("idle"), kept = !closed && table()->pending_changes() == 1;
+        const QString state = tried ? (kept ? "tried and kept" : "applied") : (kept ? "kept" : "dropped");
+        const char *first_default = QMetaEnum::fromType<QMessageBox::StandardButtons>().valueToKey(watcher.defaults.value(0));
+        QTEST(watcher.defaults.isEmpty() ? QString() : QString(first_default) + ", " + state, "outcome");
         QTEST(AdminRunlevel().geometry() == moved, "closed");
+    }
+
+    // "insserv idle" fails after ssh's change took effect: the reloaded table shows ssh's change applied,
+    // and idle's stays pending; the window says which is which.
+    void a_failed_apply_keeps_what_it_did_not_apply()
+    {
+        table()->toggle_item(cells().cell("idle", 1));
+        select({"ssh:3"});
+        table()->switch_services_runlevels("");
+        root->set_behaviour("=idle", "exit 1");
+        ModalWatcher watcher;
+        watcher.expect_message(QMessageBox::Yes);
+        watcher.expect([&](QWidget *error) {
+            root->set_listing({"S:20:2 3:cron", "K:01:0:cron", "S:10:2:ssh", "S:03:S:mount", "S:30:2:idle"});
+            qobject_cast<QMessageBox *>(error)->button(QMessageBox::Ok)->click();
+        });
+        watcher.expect_message(QMessageBox::Ok);
+        QVERIFY(replaces_table("&Apply all changes"));
+        QCOMPARE(watcher.pending(), 0);
+        QCOMPARE(watcher.texts.last(), "Applied: 1 of 2 changes. Not applied, still pending: 1.");
+        QCOMPARE(watcher.details.last(), "Applied:\nssh: ignore on level 3\n\nNot applied, still pending:\nidle: enable");
+        QCOMPARE(status(), "Pending changes: 1");
+        QVERIFY(action("&Apply all changes")->isEnabled() && cells().cell("idle", 1)->data(ServiceTable::ChangedRole).toBool());
     }
 
     void without_administrator_rights_nothing_writes()
@@ -230,6 +295,8 @@ private slots:
         dialog.changed();
         QPushButton *apply = dialog.findChildren<QPushButton *>().first();
         QVERIFY(!apply->isEnabled() && apply->toolTip().contains("administrator rights"));
+        ModalWatcher watcher;
+        watcher.expect_message(QMessageBox::Discard);
         QVERIFY(window->close());
         QCOMPARE(root->calls().filter(QRegularExpression("^(?!-s$)")), QStringList());
     }
@@ -300,6 +367,7 @@ private slots:
                                        "mount.\n\nApply all changes?");
         watcher.expect_message(QMessageBox::No);
         emit table()->need_restart();
+        QCOMPARE(watcher.texts.last(), "Reload the table and discard the other pending change?");
         QCOMPARE(status(), "Pending changes: 1 | The table no longer matches the system: reload it to see the changes (F5)");
         watcher.expect_message(QMessageBox::Yes);
         QVERIFY(replaces_table("&Undo all changes"));
@@ -308,6 +376,8 @@ private slots:
         QCoreApplication::sendPostedEvents(nullptr, QEvent::DeferredDelete);
         QVERIFY(before.isNull());
         QCOMPARE(watcher.pending() + watcher.unexpected.size(), 0);
+        // Reload, a backbone service disabled, a dependency edit's reload, undo: Enter says No to each.
+        QCOMPARE(watcher.defaults, QVector<QMessageBox::StandardButton>(4, QMessageBox::No).toList());
     }
 
     // The theme's icon where it has one, the program's own of the same name for every other.
