@@ -33,8 +33,11 @@ AdminRunlevel::AdminRunlevel()
     auto *central = new QWidget;
     central_layout = new QVBoxLayout(central);
     setCentralWidget(central);
-    if (!administrator)
-        central_layout->addWidget(new AdministratorBar);
+    if (!administrator) {
+        administrator_bar = new AdministratorBar;
+        central_layout->addWidget(administrator_bar);
+        connect(administrator_bar, &AdministratorBar::restart_requested, this, &AdminRunlevel::restart_as_administrator);
+    }
 
     build_actions();
     build_menus();

@@ -5,6 +5,7 @@
 #include <QMainWindow>
 
 class AdminStatusBar;
+class AdministratorBar;
 class QAction;
 class QSignalMapper;
 class QToolBar;
@@ -30,6 +31,7 @@ public:
     // table/pending_edits.h); returns a line for each edit or line it could not
     // take, saying why.
     QStringList take_over_edits(const QByteArray &text);
+    void show_refused_edits(const QStringList &refused);
 
 protected:
     void closeEvent(QCloseEvent *event) override;
@@ -48,6 +50,7 @@ private slots:
     void reload();
     void dependencies_written();
     void show_table_state();
+    void restart_as_administrator();
 
 private:
     QAction *make_action(const char *icon, const QString &text);
@@ -63,6 +66,7 @@ private:
     // Closing and restarting: new in admin_runlevel_edits.cpp.
     bool may_close();
     void keep_unapplied(const ChangeMap &edits);
+    void suspend_editing(bool suspend);
 
     // Without it, edits stay possible but nothing that writes is offered.
     const bool administrator;
@@ -72,6 +76,7 @@ private:
     QVBoxLayout *central_layout = nullptr;
     QToolBar *tool_bar = nullptr;
     AdminStatusBar *status = nullptr;
+    AdministratorBar *administrator_bar = nullptr;
 
     QAction *apply_all = nullptr;
     QAction *undo_all = nullptr;
@@ -87,6 +92,7 @@ private:
     QAction *find = nullptr;
     QAction *reset = nullptr;
 
+    QList<QAction *> suspended_actions;
     QSignalMapper *state_mapper = nullptr;
     QSignalMapper *level_mapper = nullptr;
 };

@@ -3,10 +3,15 @@
 // and the edits of an ordinary instance come over to the administrator's.
 #include "app/admin_runlevel.h"
 
+#include "app/administrator_bar.h"
+#include "app/administrator_restart.h"
 #include "apply/details_box.h"
+#include "catalogue/administrator_rights.h"
 #include "table/pending_edits.h"
 #include "table/service_table.h"
 
+#include <QAction>
+#include <QCoreApplication>
 #include <QMessageBox>
 
 namespace {
@@ -67,4 +72,62 @@ QStringList AdminRunlevel::take_over_edits(const QByteArray &text)
     QStringList not_understood;
     const ChangeMap edits = edits_from_text(text, not_understood);
     return table->register_edits(edits).refused + not_understood;
+}
+
+void AdminRunlevel::show_refused_edits(const QStringList &refused)
+{
+    if (refused.isEmpty())
+        return;
+    QMessageBox box(QMessageBox::Warning, tr("Restart as administrator"),
+                    tr("%1 of the pending changes handed over do not fit the table and were left out.")
+                        .arg(refused.size()),
+                    QMessageBox::Ok, this);
+    set_readable_details(box, refused.join(QLatin1Char('\n')));
+    box.exec();
+}
+
+// While the edits are on their way, none can be made here: the table and every
+// action but Exit wait, and come back as they were if the restart ends.
+void AdminRunlevel::suspend_editing(bool suspend)
+{
+    centralWidget()->setEnabled(!suspend);
+    if (!suspend) {
+        for (QAction *action : qAsConst(suspended_actions))
+            action->setEnabled(true);
+        suspended_actions.clear();
+        return;
+    }
+    for (QAction *action : findChildren<QAction *>()) {
+        if (action != exit && action->isEnabled()) {
+            suspended_actions.append(action);
+            action->setEnabled(false);
+        }
+    }
+}
+
+// This window waits until the administrator's has taken over: only then does
+// it close, without asking, its edits being there.
+void AdminRunlevel::restart_as_administrator()
+{
+    const QStringList command = administrator_restart_command(
+        QCoreApplication::applicationFilePath(), QStringLiteral(VORN_INSTALLED_PROGRAM),
+        QProcessEnvironment::systemEnvironment());
+    auto *restart = new AdministratorRestart(this);
+    connect(restart, &AdministratorRestart::taken_over, this, [this] {
+        handed_over = true;
+        close();
+    });
+    connect(restart, &AdministratorRestart::ended, this, [this, restart](int exit_code) {
+        restart->deleteLater();
+        suspend_editing(false);
+        administrator_bar->show_ended(exit_code);
+    });
+    QString reason;
+    if (!restart->start(command, edits_to_text(table->pending_edits()), reason)) {
+        delete restart;
+        administrator_bar->show_not_started(command.first(), reason);
+        return;
+    }
+    suspend_editing(true);
+    administrator_bar->show_waiting();
 }

@@ -1,5 +1,6 @@
 #include "app/admin_runlevel.h"
 #include "app/administrator_bar.h"
+#include "app/administrator_restart.h"
 #include "app/find_service_dialog.h"
 #include "app/resource.h"
 #include "catalogue/administrator_rights.h"
@@ -9,6 +10,8 @@
 
 #include <vorn_help_menu.h>
 #include <vornintegration.h>
+
+#include <unistd.h>
 
 class TestMainWindow : public QObject
 {
@@ -299,6 +302,84 @@ private slots:
         watcher.expect_message(QMessageBox::Discard);
         QVERIFY(window->close());
         QCOMPARE(root->calls().filter(QRegularExpression("^(?!-s$)")), QStringList());
+    }
+
+    void restart_as_administrator_data()
+    {
+        QTest::addColumn<QString>("outcome"); // what the fake pkexec does: "ready", an exit code, or "missing"
+        QTest::addColumn<QString>("told");    // the bar's text, or the box's, once it ended
+        const QString stay = " The pending changes stay here.";
+        QTest::newRow("taken over") << "ready" << "";
+        QTest::newRow("authentication dismissed") << "126" << "Changes need administrator rights. The restart was "
+                                                              "cancelled; the pending changes stay here.";
+        QTest::newRow("not authorized") << "127" << "pkexec did not start the program as administrator: the user is not "
+            "allowed to, or no authentication agent runs (pkexec tells why on standard error)." + stay;
+        QTest::newRow("an administrator's window open already") << "1" << "An administrator's window of this program is "
+                                                                           "open already: it was brought to the front." + stay;
+        QTest::newRow("no pkexec") << "missing" << "pkexec could not be started: No such file or directory." + stay;
+    }
+
+    // The fake pkexec, first on PATH, records its arguments, its standard input and its parent, which must be
+    // this very process, alive; it escalates nothing. Until the new instance says "ready" the window stays,
+    // editing suspended; then it closes unasked. The text it handed over makes the same edits pending in an
+    // administrator's window, which says "ready" once shown. Any other end leaves the window and its edits.
+    void restart_as_administrator()
+    {
+        QFETCH(QString, outcome);
+        QFETCH(QString, told);
+        root->write_file("bin/pkexec", QStringLiteral(
+            "#!/bin/sh\nctl='%1'\ncat > \"$ctl/edits\"\nprintf '%s\\n' \"$*\" > \"$ctl/arguments\"\n"
+            "sed -n 's/^PPid:[[:space:]]*//p' /proc/$$/status > \"$ctl/parent\"\n"
+            "[ %2 = ready ] || exit %2\n"
+            "tries=0; while [ ! -e \"$ctl/go\" ] && [ $tries -lt 400 ]; do sleep 0.05; tries=$((tries + 1)); done\n"
+            "echo ready\n").arg(root->path("fake"), outcome).toUtf8(), true);
+        test_hooks::assume_administrator_rights(false);
+        window = std::make_unique<AdminRunlevel>();
+        window->show();
+        table()->toggle_item(cells().cell("idle", 1));
+        select({"ssh:3"});
+        table()->switch_services_runlevels("");
+        auto *bar = window->findChild<AdministratorBar *>();
+        const auto bar_text = [bar] { return bar->findChildren<QLabel *>().last()->text(); };
+        ModalWatcher watcher;
+        if (outcome != "ready" && outcome != "126")
+            watcher.expect_message(QMessageBox::Ok);
+        // Never the machine's own pkexec: without the fake, none is found.
+        if (outcome == "missing") {
+            QFile::remove(root->path("bin/pkexec"));
+            qputenv("PATH", QFile::encodeName(root->path("bin")));
+        }
+        bar->findChild<QPushButton *>()->click();
+        if (outcome == "ready") {
+            QTRY_VERIFY(QFile::exists(root->path("fake/parent")));
+            QVERIFY(window->isVisible() && !action("&Undo all changes")->isEnabled() && !table()->isEnabled());
+            QCOMPARE(bar_text(), "Waiting for the administrator's window; the pending changes go along to it.");
+            root->write_file("fake/go", "");
+            QTRY_VERIFY(!window->isVisible());
+            QCOMPARE(root->read_file("fake/parent").trimmed().toLongLong(), QCoreApplication::applicationPid());
+            QVERIFY(root->read_file("fake/arguments").endsWith(QCoreApplication::applicationFilePath().toUtf8()
+                                                               + " --pending-edits\n"));
+            QCOMPARE(watcher.texts + watcher.unexpected, QStringList());
+
+            test_hooks::assume_administrator_rights(true);
+            AdminRunlevel administrators;
+            administrators.show();
+            QCOMPARE(administrators.take_over_edits(root->read_file("fake/edits")), QStringList());
+            QCOMPARE(administrators.findChild<ServiceTable *>()->pending_edits(), table()->pending_edits());
+            int pipe_ends[2];
+            QVERIFY(::pipe(pipe_ends) == 0);
+            bool then = false;
+            announce_taken_over(&administrators, pipe_ends[1], [&then] { then = true; });
+            QTRY_VERIFY(then);
+            ::close(pipe_ends[1]);
+            QCOMPARE(read_handed_over_edits(pipe_ends[0]), "ready\n");
+            ::close(pipe_ends[0]);
+            return;
+        }
+        QTRY_VERIFY(action("&Undo all changes")->isEnabled());
+        QVERIFY(window->isVisible() && table()->isEnabled() && table()->pending_changes() == 2);
+        QCOMPARE(watcher.texts.value(0, bar_text()), told);
+        QCOMPARE(watcher.pending(), 0);
     }
 
     // On a desktop 1920 wide: half of it for a narrow table, all of a table up to nine tenths of it. The
