@@ -27,6 +27,13 @@
 
 #include <algorithm>
 
+namespace {
+
+// Enough to see a good part of the boot order at once.
+const int first_window_rows = 20;
+
+} // namespace
+
 AdminRunlevel::AdminRunlevel()
     : administrator(has_administrator_rights())
 {
@@ -52,7 +59,8 @@ AdminRunlevel::AdminRunlevel()
     rebuild_table();
 
     const QRect desktop = QApplication::desktop()->geometry();
-    const QRect first(0, 0, first_window_width(desktop.width(), table_width()), desktop.height() / 2);
+    const QSize wanted(table_width(), window_height(std::min(table->rowCount(), first_window_rows)));
+    const QRect first(QPoint(0, 0), first_window_size(desktop.size(), wanted));
     QSettings settings;
     vornRestoreGeometry(this, &settings, first, false);
     setWindowTitle(tr("Vorn Runlevels"));
@@ -60,12 +68,21 @@ AdminRunlevel::AdminRunlevel()
 
 AdminRunlevel::~AdminRunlevel() = default;
 
-int AdminRunlevel::first_window_width(int desktop_width, int table_width)
+QSize AdminRunlevel::first_window_size(const QSize &desktop, const QSize &wanted)
 {
-    const int half = desktop_width / 2;
-    if (table_width > desktop_width * 9 / 10)
-        return half;
-    return std::max(half, table_width);
+    const auto fitted = [](int desktop_length, int wanted_length) {
+        return std::clamp(wanted_length, desktop_length / 2, desktop_length * 9 / 10);
+    };
+    return QSize(fitted(desktop.width(), wanted.width()), fitted(desktop.height(), wanted.height()));
+}
+
+// The window's own bars and the table's header around the rows; a horizontal
+// scroll bar is counted in case the width does not fit.
+int AdminRunlevel::window_height(int rows) const
+{
+    const int around_table = sizeHint().height() - table->sizeHint().height();
+    return around_table + table->horizontalHeader()->sizeHint().height() + 2 * table->frameWidth()
+        + rows * table->verticalHeader()->defaultSectionSize() + table->horizontalScrollBar()->sizeHint().height();
 }
 
 // The table's own width for the name column may cut names short or wrap them; a

@@ -23,9 +23,10 @@ public:
     AdminRunlevel();
     ~AdminRunlevel() override;
 
-    // Width of a first window, without a remembered geometry: wide enough for the
-    // whole table when that fits in nine tenths of the desktop, else half of it.
-    static int first_window_width(int desktop_width, int table_width);
+    // Size of a first window, without a remembered geometry: the size wanted for
+    // the whole width of the table and its first rows, kept between half and
+    // nine tenths of the desktop in each direction.
+    static QSize first_window_size(const QSize &desktop, const QSize &wanted);
 
     // Registers edits handed over as text by an ordinary instance (see
     // table/pending_edits.h); returns a line for each edit or line it could not
@@ -62,6 +63,7 @@ private:
     void rebuild_table();
     QString apply_question() const;
     int table_width() const;
+    int window_height(int rows) const;
     bool confirmed(const QString &title, const QString &question, const QString &details, bool yes_by_default = true);
     // Closing and restarting: new in admin_runlevel_edits.cpp.
     bool may_close();
