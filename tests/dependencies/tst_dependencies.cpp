@@ -255,9 +255,13 @@ private slots:
         table->edit_service(nullptr);
         table->setCurrentItem(nullptr);
         table->edit_service(nullptr);
+        // Enter goes on after a preview, but leaves an edit open when the dialog was merely escaped.
         QStringList said;
-        for (int box = 0; box < watcher->texts.size(); ++box)
+        for (int box = 0; box < watcher->texts.size(); ++box) {
             said << watcher->texts[box] << watcher->details[box].split('\n').filter(QRegularExpression("^\\+# Required"));
+            if (watcher->texts[box].startsWith("Apply changes?") || watcher->texts[box].startsWith("Write"))
+                QCOMPARE(watcher->defaults[box], watcher->texts[box].startsWith("W") ? QMessageBox::Yes : QMessageBox::Cancel);
+        }
         if (still_open)
             said << "open";
         const QString restarted = QString(", need_restart").repeated(restarts.size());
