@@ -65,7 +65,7 @@ private:
     int table_width() const;
     int window_height(int rows) const;
     bool confirmed(const QString &title, const QString &question, const QString &details, bool yes_by_default = true);
-    // Closing and restarting: new in admin_runlevel_edits.cpp.
+    // In admin_runlevel_edits.cpp: closing, what an apply that stopped keeps, the restart as administrator.
     bool may_close();
     void keep_unapplied(const ChangeMap &edits);
     void suspend_editing(bool suspend);

@@ -379,7 +379,13 @@ private slots:
             QTRY_VERIFY(then);
             ::close(pipe_ends[1]);
             QCOMPARE(read_handed_over_edits(pipe_ends[0]), "ready\n");
+            // An ordinary instance closed meanwhile: saying "ready" to nobody must not end this one.
+            then = false;
             ::close(pipe_ends[0]);
+            QVERIFY(::pipe(pipe_ends) == 0 && ::close(pipe_ends[0]) == 0);
+            announce_taken_over(&administrators, pipe_ends[1], [&then] { then = true; });
+            QTRY_VERIFY(then);
+            ::close(pipe_ends[1]);
             return;
         }
         QTRY_VERIFY(action("&Undo all changes")->isEnabled());
