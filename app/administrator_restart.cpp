@@ -7,6 +7,7 @@
 #include <QWidget>
 #include <QWindow>
 
+#include <algorithm>
 #include <cerrno>
 #include <csignal>
 #include <cstring>
@@ -200,11 +201,16 @@ QByteArray read_handed_over_edits(int input)
 }
 
 // Nothing more is written to the output: the ordinary instance that reads it
-// ends now, and writing to a pipe nobody reads would end this one too.
+// ends now, and writing to a pipe nobody reads would end this one too. That
+// instance may even have gone already (closed while pkexec asked).
 void announce_taken_over(QWidget *window, int output, std::function<void()> then)
 {
     const auto announce = [output, then] {
+        struct sigaction ignore = {}, previous = {};
+        ignore.sa_handler = SIG_IGN;
+        ::sigaction(SIGPIPE, &ignore, &previous);
         write_all(output, ready_line);
+        ::sigaction(SIGPIPE, &previous, nullptr);
         const int nothing = ::open("/dev/null", O_WRONLY | O_CLOEXEC);
         if (nothing >= 0) {
             ::dup2(nothing, output);
