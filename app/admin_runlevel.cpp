@@ -28,14 +28,24 @@
 
 #include <algorithm>
 
+namespace {
+
+// Enough to see a good part of the boot order at once.
+const int first_window_rows = 20;
+
+} // namespace
+
 AdminRunlevel::AdminRunlevel()
     : administrator(has_administrator_rights())
 {
     auto *central = new QWidget;
     central_layout = new QVBoxLayout(central);
     setCentralWidget(central);
-    if (!administrator)
-        central_layout->addWidget(new AdministratorBar);
+    if (!administrator) {
+        administrator_bar = new AdministratorBar;
+        central_layout->addWidget(administrator_bar);
+        connect(administrator_bar, &AdministratorBar::restart_requested, this, &AdminRunlevel::restart_as_administrator);
+    }
     notice_bar = new NoticeBar;
     central_layout->addWidget(notice_bar);
 
@@ -52,7 +62,8 @@ AdminRunlevel::AdminRunlevel()
     rebuild_table();
 
     const QRect desktop = QApplication::desktop()->geometry();
-    const QRect first(0, 0, first_window_width(desktop.width(), table_width()), desktop.height() / 2);
+    const QSize wanted(table_width(), window_height(std::min(table->rowCount(), first_window_rows)));
+    const QRect first(QPoint(0, 0), first_window_size(desktop.size(), wanted));
     QSettings settings;
     vornRestoreGeometry(this, &settings, first, false);
     setWindowTitle(tr("Vorn Runlevels"));
@@ -60,12 +71,21 @@ AdminRunlevel::AdminRunlevel()
 
 AdminRunlevel::~AdminRunlevel() = default;
 
-int AdminRunlevel::first_window_width(int desktop_width, int table_width)
+QSize AdminRunlevel::first_window_size(const QSize &desktop, const QSize &wanted)
 {
-    const int half = desktop_width / 2;
-    if (table_width > desktop_width * 9 / 10)
-        return half;
-    return std::max(half, table_width);
+    const auto fitted = [](int desktop_length, int wanted_length) {
+        return std::clamp(wanted_length, desktop_length / 2, desktop_length * 9 / 10);
+    };
+    return QSize(fitted(desktop.width(), wanted.width()), fitted(desktop.height(), wanted.height()));
+}
+
+// The window's own bars and the table's header around the rows; a horizontal
+// scroll bar is counted in case the width does not fit.
+int AdminRunlevel::window_height(int rows) const
+{
+    const int around_table = sizeHint().height() - table->sizeHint().height();
+    return around_table + table->horizontalHeader()->sizeHint().height() + 2 * table->frameWidth()
+        + rows * table->verticalHeader()->defaultSectionSize() + table->horizontalScrollBar()->sizeHint().height();
 }
 
 // The table's own width for the name column may cut names short or wrap them; a
@@ -99,13 +119,14 @@ QAction *AdminRunlevel::make_action(const char *icon, const QString &text, const
 
 void AdminRunlevel::build_actions()
 {
-    apply_all = make_action("apply all", tr("&Apply all changes"));
+    apply_all = make_action("apply all", tr("&Apply all changes"), tr("CTRL+RETURN"));
     undo_all = make_action("undo changes", tr("&Undo all changes"));
     undo_all->setShortcuts(QKeySequence::Undo);
     reload_table = make_action("reload", tr("&Reload"), tr("F5"));
     exit = make_action("exit", tr("&Exit"), tr("CTRL+Q"));
-    enable = make_action("service enable", tr("&Enable service"), tr("CTRL+S"));
-    disable = make_action("service disable", tr("&Disable service"), tr("CTRL+K"));
+    // Each key does one thing: Shift makes the marks of a level those of the whole service.
+    enable = make_action("service enable", tr("&Enable service"), tr("CTRL+SHIFT+S"));
+    disable = make_action("service disable", tr("&Disable service"), tr("CTRL+SHIFT+K"));
     start_on_level = make_action("service start", tr("&Start on level"), tr("CTRL+S"));
     stop_on_level = make_action("service stop", tr("&Stop on level"), tr("CTRL+K"));
     ignore_on_level = make_action("service ignore", tr("&Ignore on level"), tr("CTRL+I"));
@@ -233,19 +254,24 @@ void AdminRunlevel::show_table_state()
     status->show_filter(table->filter_description());
 }
 
-// The details show exactly what will be written and run.
-bool AdminRunlevel::confirmed(const QString &title, const QString &question, const QString &details)
+// The details show exactly what will be written and run. Where Yes throws work
+// away or stops what the boot needs, Enter must not say it.
+bool AdminRunlevel::confirmed(const QString &title, const QString &question, const QString &details,
+                              bool yes_by_default)
 {
     QMessageBox box(QMessageBox::Question, title, question, QMessageBox::Yes | QMessageBox::No, this);
-    box.setDefaultButton(QMessageBox::Yes);
+    box.setDefaultButton(yes_by_default ? QMessageBox::Yes : QMessageBox::No);
     set_readable_details(box, details);
     return box.exec() == QMessageBox::Yes;
 }
 
+// A reset reloads the table, which would take the pending edits with it.
 void AdminRunlevel::enable_apply_action(bool enable_actions)
 {
     apply_all->setEnabled(enable_actions && administrator);
     undo_all->setEnabled(enable_actions);
+    if (enable_actions)
+        reset->setEnabled(false);
 }
 
 void AdminRunlevel::selection_changed(bool any, bool many, bool state, bool level, bool level_s)
@@ -279,16 +305,23 @@ QString AdminRunlevel::apply_question() const
 
 void AdminRunlevel::apply_changes()
 {
-    const auto confirm = [this](const QString &notice, const QString &preview) {
-        return confirmed(tr("Confirmation"), with_notice(notice, apply_question()), preview);
+    const bool backbone = !table->disabled_backbone_services().isEmpty();
+    const auto confirm = [this, backbone](const QString &notice, const QString &preview) {
+        return confirmed(tr("Confirmation"), with_notice(notice, apply_question()), preview, !backbone);
     };
-    if (table->run_plan(table->changes_plan(), confirm, ServiceTable::tr("Changes are applied"), table))
-        rebuild_table();
+    const ChangeMap edits = table->pending_edits();
+    const ServiceTable::PlanResult result =
+        table->run_plan(table->changes_plan(), confirm, ServiceTable::tr("Changes are applied"), table);
+    if (result == ServiceTable::PlanResult::NotRun)
+        return;
+    rebuild_table();
+    if (result == ServiceTable::PlanResult::Failed)
+        keep_unapplied(edits);
 }
 
 void AdminRunlevel::undo_changes()
 {
-    if (confirmed(tr("Confirmation"), tr("Undo all changes?"), QString()))
+    if (confirmed(tr("Confirmation"), tr("Undo all changes?"), QString(), false))
         rebuild_table();
 }
 
@@ -308,9 +341,10 @@ void AdminRunlevel::reset_service_defaults()
 {
     const auto confirm = [this](const QString &notice, const QString &preview) {
         return confirmed(tr("Reset to defaults"), with_notice(notice, tr("Set defaults values for the selected services?")),
-                         preview);
+                         preview, false);
     };
-    if (table->run_plan(table->reset_plan(), confirm, ServiceTable::tr("Reset is completed"), nullptr))
+    if (table->run_plan(table->reset_plan(), confirm, ServiceTable::tr("Reset is completed"), nullptr)
+        != ServiceTable::PlanResult::NotRun)
         rebuild_table();
 }
 
@@ -320,7 +354,8 @@ QString AdminRunlevel::with_notice(const QString &notice, const QString &questio
 }
 
 // Another program changed the boot configuration since the table was read: a
-// plan made from the old reading is not run, and the user may read it again.
+// plan made from the old reading is not run, and the user may read it again,
+// the pending edits kept where they still fit.
 void AdminRunlevel::configuration_changed(const QStringList &services)
 {
     QMessageBox box(QMessageBox::Warning, tr("Changed meanwhile"),
@@ -328,8 +363,11 @@ void AdminRunlevel::configuration_changed(const QStringList &services)
                        "system again?").arg(services.join(QStringLiteral(", "))),
                     QMessageBox::Yes | QMessageBox::No, this);
     box.setDefaultButton(QMessageBox::Yes);
-    if (box.exec() == QMessageBox::Yes)
-        rebuild_table();
+    if (box.exec() != QMessageBox::Yes)
+        return;
+    const ChangeMap edits = table->pending_edits();
+    rebuild_table();
+    show_refused_edits(table->register_edits(edits).refused, tr("Changed meanwhile"));
 }
 
 void AdminRunlevel::switch_services_runlevels(QString mark)
@@ -351,15 +389,18 @@ void AdminRunlevel::switch_services_state(int enable_services)
 void AdminRunlevel::reload()
 {
     if (!undo_all->isEnabled()
-        || confirmed(tr("Reload"), tr("Discard the pending changes and read the system again?"), QString()))
+        || confirmed(tr("Reload"), tr("Discard the pending changes and read the system again?"), QString(), false))
         rebuild_table();
 }
 
-// A dependency edit has written and run at once: the table is read again,
-// unless that would throw pending changes away without asking.
+// A dependency edit has written and run: the table is read again, unless that
+// would throw pending changes away without asking.
 void AdminRunlevel::dependencies_written()
 {
-    if (!undo_all->isEnabled() || confirmed(tr("Confirmation"), tr("Undo all changes?"), QString()))
+    const int pending = table->pending_changes();
+    const QString question = pending == 1 ? tr("Reload the table and discard the other pending change?")
+                                          : tr("Reload the table and discard %1 other pending changes?").arg(pending);
+    if (pending == 0 || confirmed(tr("Confirmation"), question, QString(), false))
         rebuild_table();
     else
         status->show_stale(true);
@@ -367,16 +408,9 @@ void AdminRunlevel::dependencies_written()
 
 void AdminRunlevel::closeEvent(QCloseEvent *event)
 {
-    if (apply_all->isEnabled()) {
-        const auto answer = QMessageBox::question(this, tr("Unapplied changed"), tr("Apply changes before exit?"),
-                                                  QMessageBox::Yes | QMessageBox::No | QMessageBox::Cancel,
-                                                  QMessageBox::No);
-        if (answer == QMessageBox::Cancel) {
-            event->ignore();
-            return;
-        }
-        if (answer == QMessageBox::Yes)
-            apply_changes();
+    if (!may_close()) {
+        event->ignore();
+        return;
     }
     QSettings settings;
     vornSaveGeometry(this, &settings, false);

@@ -1,9 +1,12 @@
 #pragma once
 
+#include "catalogue/change_map.h"
+
 #include <QMainWindow>
 
 class AdminStatusBar;
 class NoticeBar;
+class AdministratorBar;
 class QAction;
 class QSignalMapper;
 class QToolBar;
@@ -21,9 +24,17 @@ public:
     AdminRunlevel();
     ~AdminRunlevel() override;
 
-    // Width of a first window, without a remembered geometry: wide enough for the
-    // whole table when that fits in nine tenths of the desktop, else half of it.
-    static int first_window_width(int desktop_width, int table_width);
+    // Size of a first window, without a remembered geometry: the size wanted for
+    // the whole width of the table and its first rows, kept between half and
+    // nine tenths of the desktop in each direction.
+    static QSize first_window_size(const QSize &desktop, const QSize &wanted);
+
+    // Registers edits handed over as text by an ordinary instance (see
+    // table/pending_edits.h); returns a line for each edit or line it could not
+    // take, saying why.
+    QStringList take_over_edits(const QByteArray &text);
+    // A title other than the restart's for the changes kept over a reload.
+    void show_refused_edits(const QStringList &refused, const QString &title = QString());
 
 protected:
     void closeEvent(QCloseEvent *event) override;
@@ -44,6 +55,7 @@ private slots:
     void show_table_state();
     void show_notices();
     void configuration_changed(const QStringList &services);
+    void restart_as_administrator();
 
 private:
     QAction *make_action(const char *icon, const QString &text);
@@ -55,16 +67,24 @@ private:
     void rebuild_table();
     QString apply_question() const;
     int table_width() const;
-    bool confirmed(const QString &title, const QString &question, const QString &details);
     static QString with_notice(const QString &notice, const QString &question);
+    int window_height(int rows) const;
+    bool confirmed(const QString &title, const QString &question, const QString &details, bool yes_by_default = true);
+    // In admin_runlevel_edits.cpp: closing, what an apply that stopped keeps, the restart as administrator.
+    bool may_close();
+    void keep_unapplied(const ChangeMap &edits);
+    void suspend_editing(bool suspend);
 
     // Without it, edits stay possible but nothing that writes is offered.
     const bool administrator;
+    // The pending edits went to the administrator's instance: closing loses nothing.
+    bool handed_over = false;
     ServiceTable *table = nullptr;
     QVBoxLayout *central_layout = nullptr;
     QToolBar *tool_bar = nullptr;
     AdminStatusBar *status = nullptr;
     NoticeBar *notice_bar = nullptr;
+    AdministratorBar *administrator_bar = nullptr;
 
     QAction *apply_all = nullptr;
     QAction *undo_all = nullptr;
@@ -80,6 +100,7 @@ private:
     QAction *find = nullptr;
     QAction *reset = nullptr;
 
+    QList<QAction *> suspended_actions;
     QSignalMapper *state_mapper = nullptr;
     QSignalMapper *level_mapper = nullptr;
 };

@@ -11,8 +11,11 @@ AdminStatusBar::AdminStatusBar(QWidget *parent)
     , stale_notice(new QLabel(tr("The table no longer matches the system: reload it to see the changes (F5)")))
 {
     show_all->setFlat(true);
-    // Hidden, the notice would still widen the first window to its own length.
-    stale_notice->setMinimumWidth(1);
+    // A longer text is cut rather than widening the window: hidden, the notice
+    // would still widen the first window to its own length, and a filter's
+    // description would widen it at every header click.
+    for (QLabel *label : {pending, filter, stale_notice})
+        label->setMinimumWidth(1);
     connect(show_all, &QPushButton::clicked, this, &AdminStatusBar::show_all_requested);
     addWidget(pending);
     addWidget(filter);

@@ -6,9 +6,9 @@
 #include <QLocale>
 #include <QTranslator>
 
-QStringList translation_directories()
+QStringList translation_directories(const QString &program_directory)
 {
-    const QDir program(QCoreApplication::applicationDirPath());
+    const QDir program(program_directory.isEmpty() ? QCoreApplication::applicationDirPath() : program_directory);
     return {program.path(), program.filePath(QStringLiteral("../share/vorn-admin-runlevel/translations"))};
 }
 

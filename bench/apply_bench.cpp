@@ -149,7 +149,7 @@ void ApplyBench::measure(const QString &system, const QString &pristine, int cha
         QElapsedTimer timer;
         double processor_start = cpu_ms();
         timer.start();
-        if (!table->run_plan(plan, {}, QString(), nullptr))
+        if (table->run_plan(plan, {}, QString(), nullptr) != ServiceTable::PlanResult::Applied)
             qFatal("the checked apply of %d changes on the %s system failed", changes, qPrintable(system));
         checked.add(timer.nsecsElapsed() / 1e6, cpu_ms() - processor_start);
 

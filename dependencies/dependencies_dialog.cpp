@@ -8,6 +8,7 @@
 #include <QDialogButtonBox>
 #include <QFormLayout>
 #include <QLabel>
+#include <QMessageBox>
 #include <QPushButton>
 #include <QVBoxLayout>
 
@@ -57,7 +58,7 @@ QWidget *DependenciesDialog::build_buttons()
     if (!has_administrator_rights())
         apply_button->setToolTip(tr("Changing dependencies needs administrator rights"));
     close_button = buttons->addButton(tr("Close"), QDialogButtonBox::RejectRole);
-    connect(buttons, &QDialogButtonBox::accepted, this, &QDialog::accept);
+    connect(buttons, &QDialogButtonBox::accepted, this, &DependenciesDialog::apply);
     connect(buttons, &QDialogButtonBox::rejected, this, &DependenciesDialog::cancel);
     return buttons;
 }
@@ -77,6 +78,26 @@ void DependenciesDialog::cancel()
 {
     cancelled_flag = true;
     QDialog::reject();
+}
+
+void DependenciesDialog::apply()
+{
+    if (!apply_edit || apply_edit())
+        accept();
+}
+
+// Cancel is the default: both other answers act on the edit at once.
+void DependenciesDialog::reject()
+{
+    if (!widget->modified() || !apply_edit)
+        return QDialog::reject();
+    const auto answer = QMessageBox::question(this, ServiceTable::tr("Service changes"), ServiceTable::tr("Apply changes?"),
+                                              QMessageBox::Yes | QMessageBox::No | QMessageBox::Cancel,
+                                              QMessageBox::Cancel);
+    if (answer == QMessageBox::Yes)
+        apply();
+    else if (answer == QMessageBox::No)
+        QDialog::reject();
 }
 
 void DependenciesDialog::changed()

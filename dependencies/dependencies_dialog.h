@@ -2,6 +2,8 @@
 
 #include <QDialog>
 
+#include <functional>
+
 class DependenciesWidget;
 class QFormLayout;
 class QPushButton;
@@ -19,10 +21,17 @@ public:
 
     DependenciesWidget *dependencies_widget() const { return widget; }
     bool cancelled() const { return cancelled_flag; }
+    // What Apply does before the dialog closes: true once the dependencies are
+    // written. Until then the dialog stays open with the edit, whether the user
+    // declined the preview or the write failed.
+    void set_apply(std::function<bool()> apply) { apply_edit = std::move(apply); }
 
 public slots:
     void cancel();
     void changed();
+    void apply();
+    // Escape and the window's close button: a changed edit is not dropped unasked.
+    void reject() override;
 
 private:
     QFormLayout *build_fields(const ServiceInfo &info);
@@ -33,4 +42,5 @@ private:
     bool cancelled_flag = false;
     QPushButton *apply_button = nullptr;
     QPushButton *close_button = nullptr;
+    std::function<bool()> apply_edit;
 };

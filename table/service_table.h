@@ -6,6 +6,7 @@
 #include "catalogue/boot_configuration.h"
 #include "catalogue/change_map.h"
 #include "catalogue/service_info.h"
+#include "table/pending_edits.h"
 
 #include <QHash>
 #include <QItemSelection>
@@ -70,8 +71,14 @@ public:
     // ends otherwise than the table shows; then confirm is asked, the machine
     // read once more, the plan run, its links verified, and everything
     // restored exactly if they are not what was rehearsed. The result or the
-    // error is shown; false when the machine was not changed as planned.
-    bool run_plan(const ApplyPlan &given, const PlanConfirmation &confirm, const QString &result, QWidget *result_parent);
+    // error is shown.
+    enum class PlanResult {
+        NotRun,  // refused, declined, or the machine changed meanwhile: nothing was done
+        Applied, // done, and the links are what the table showed
+        Failed,  // stopped or ended otherwise, and restored as far as the error says
+    };
+    PlanResult run_plan(const ApplyPlan &given, const PlanConfirmation &confirm, const QString &result,
+                        QWidget *result_parent);
 
     // The boot configuration as the load read it, and what it found worth telling.
     const BootConfiguration &loaded_configuration() const { return configuration; }
@@ -80,6 +87,13 @@ public:
     QHash<QString, QString> names_to_scripts() const;
 
     int pending_changes() const { return changes.size(); }
+    // The pending edits, to be registered again on another table; registering
+    // makes pending those that fit and change this table.
+    ChangeMap pending_edits() const { return changes; }
+    FittedEdits register_edits(const ChangeMap &edits);
+    // The value every key has now: the marks of the runlevel cells, and "S" or
+    // "K" for the state of each service.
+    ChangeMap current_values() const;
     QStringList disabled_backbone_services() const;
     // Makes the service's cell in that column current and scrolls to it.
     void select_service(const QString &name, int column);
@@ -120,6 +134,8 @@ public slots:
     void filter_items(int column);
 
 protected:
+    void keyPressEvent(QKeyEvent *event) override;
+
     // Loading
     bool read_system();
     bool read_listing();

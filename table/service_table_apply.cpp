@@ -117,28 +117,28 @@ void ServiceTable::show_refusal(const ApplyPlan &plan, const Rehearsal &rehearsa
     box.exec();
 }
 
-bool ServiceTable::run_plan(const ApplyPlan &given, const PlanConfirmation &confirm, const QString &result,
+ServiceTable::PlanResult ServiceTable::run_plan(const ApplyPlan &given, const PlanConfirmation &confirm, const QString &result,
                             QWidget *result_parent)
 {
     if (!machine_unchanged(configuration))
-        return false;
+        return PlanResult::NotRun;
     const Rehearsal rehearsal = rehearsed(given);
     const ApplyPlan &plan = rehearsal.plan;
     if (rehearsal.available) {
         const QStringList problems = rehearsal_problems(plan, rehearsal, names_to_scripts());
         if (!problems.isEmpty()) {
             show_refusal(plan, rehearsal, problems);
-            return false;
+            return PlanResult::NotRun;
         }
     }
     const QString notice = rehearsal.available ? QString()
         : tr("These changes cannot be tried on a copy first (%1); only insserv's dry runs check them before the "
              "machine changes.").arg(rehearsal.unavailable);
     if (confirm && !confirm(notice, plan_preview(plan, rehearsal)))
-        return false;
+        return PlanResult::NotRun;
     const BootConfiguration before = read_boot_configuration(system_root());
     if (!machine_unchanged(rehearsal.available ? rehearsal.before : before))
-        return false;
+        return PlanResult::NotRun;
 
     std::unique_ptr<QProgressDialog> dialog = progress_dialog(this, plan);
     const PlanOutcome outcome =
@@ -146,14 +146,14 @@ bool ServiceTable::run_plan(const ApplyPlan &given, const PlanConfirmation &conf
     dialog.reset();
     if (outcome.error) {
         outcome.error->show(outcome_details(outcome));
-        return false;
+        return PlanResult::Failed;
     }
     if (!result.isEmpty()) {
         QMessageBox box(QMessageBox::Information, tr("Result"), result, QMessageBox::Ok, result_parent);
         set_readable_details(box, outcome_details(outcome));
         box.exec();
     }
-    return true;
+    return PlanResult::Applied;
 }
 
 // A runlevel change only rewrites the override; a change of the whole service

@@ -2,6 +2,7 @@
 
 #include "app/resource.h"
 
+#include <QKeyEvent>
 #include <QMenu>
 
 void ServiceTable::selectionChanged(const QItemSelection &selected, const QItemSelection &deselected)
@@ -60,6 +61,16 @@ void ServiceTable::context_menu(const QPoint &pos)
     // The request comes from the viewport, in its coordinates: mapped through the
     // table the menu would open a header's height away from the pointer.
     menu.exec(viewport()->mapToGlobal(pos));
+}
+
+// Shift+F10 is the keyboard's other way to the context menu, opened at the
+// current cell; the Menu key arrives as a context menu event of its own.
+void ServiceTable::keyPressEvent(QKeyEvent *event)
+{
+    if (event->key() != Qt::Key_F10 || event->modifiers() != Qt::ShiftModifier)
+        return QTableWidget::keyPressEvent(event);
+    const QTableWidgetItem *current = currentItem();
+    emit customContextMenuRequested(current ? visualItemRect(current).center() : QPoint());
 }
 
 void ServiceTable::select_service(const QString &name, int column)

@@ -144,10 +144,6 @@
         <translation>Отбросить неприменённые изменения и заново прочитать состояние системы?</translation>
     </message>
     <message>
-        <source>Unapplied changed</source>
-        <translation>Неприменённые изменения</translation>
-    </message>
-    <message>
         <source>Apply changes before exit?</source>
         <translation>Применить изменения перед выходом?</translation>
     </message>
@@ -158,6 +154,62 @@
     <message>
         <source>The boot configuration of %1 changed since the table was read, and nothing was done. Read the system again?</source>
         <translation>Конфигурация загрузки службы %1 изменилась после того, как таблица была прочитана, и ничего не сделано. Прочитать состояние системы заново?</translation>
+    </message>
+    <message>
+        <source>CTRL+RETURN</source>
+        <translation>CTRL+RETURN</translation>
+    </message>
+    <message>
+        <source>CTRL+SHIFT+S</source>
+        <translation>CTRL+SHIFT+S</translation>
+    </message>
+    <message>
+        <source>CTRL+SHIFT+K</source>
+        <translation>CTRL+SHIFT+K</translation>
+    </message>
+    <message>
+        <source>Reload the table and discard the other pending change?</source>
+        <translation>Перечитать таблицу и отбросить другое неприменённое изменение?</translation>
+    </message>
+    <message>
+        <source>Reload the table and discard %1 other pending changes?</source>
+        <translation>Перечитать таблицу и отбросить другие неприменённые изменения (%1)?</translation>
+    </message>
+    <message>
+        <source>Unapplied changes</source>
+        <translation>Неприменённые изменения</translation>
+    </message>
+    <message>
+        <source>Applying the pending changes needs administrator rights; &quot;Restart as administrator&quot; takes them along. Discard them and exit?</source>
+        <translation>Для применения изменений нужны права администратора; «Перезапустить от имени администратора» передаст их в новое окно. Отбросить изменения и выйти?</translation>
+    </message>
+    <message>
+        <source>Applied:</source>
+        <translation>Применено:</translation>
+    </message>
+    <message>
+        <source>Not applied, still pending:</source>
+        <translation>Не применено, по-прежнему ожидает:</translation>
+    </message>
+    <message>
+        <source>Not kept:</source>
+        <translation>Не сохранено:</translation>
+    </message>
+    <message>
+        <source>Changes not applied</source>
+        <translation>Изменения не применены</translation>
+    </message>
+    <message>
+        <source>Applied: %1 of %2 changes. Not applied, still pending: %3.</source>
+        <translation>Применено изменений: %1 из %2. Не применено и по-прежнему ожидает: %3.</translation>
+    </message>
+    <message>
+        <source>Restart as administrator</source>
+        <translation>Перезапустить от имени администратора</translation>
+    </message>
+    <message>
+        <source>%1 of the pending changes handed over do not fit the table and were left out.</source>
+        <translation>Переданные изменения, не подходящие к таблице, пропущены: %1.</translation>
     </message>
 </context>
 <context>
@@ -190,8 +242,28 @@
         <translation>Перезапустить от имени администратора</translation>
     </message>
     <message>
-        <source>%1 could not be started.</source>
-        <translation>Не удалось запустить %1.</translation>
+        <source>Waiting for the administrator&apos;s window; the pending changes go along to it.</source>
+        <translation>Ожидание окна администратора; неприменённые изменения будут переданы в него.</translation>
+    </message>
+    <message>
+        <source>Changes need administrator rights. The restart was cancelled; the pending changes stay here.</source>
+        <translation>Для изменений нужны права администратора. Перезапуск отменён; неприменённые изменения остаются здесь.</translation>
+    </message>
+    <message>
+        <source>An administrator&apos;s window of this program is open already: it was brought to the front. The pending changes stay here.</source>
+        <translation>Окно администратора этой программы уже открыто: оно выведено на передний план. Неприменённые изменения остаются здесь.</translation>
+    </message>
+    <message>
+        <source>pkexec did not start the program as administrator: the user is not allowed to, or no authentication agent runs (pkexec tells why on standard error). The pending changes stay here.</source>
+        <translation>pkexec не запустил программу от имени администратора: пользователю это не разрешено или не запущен агент аутентификации (причину pkexec выводит в стандартный поток ошибок). Неприменённые изменения остаются здесь.</translation>
+    </message>
+    <message>
+        <source>The administrator&apos;s instance ended (exit code %1) before its window appeared. The pending changes stay here.</source>
+        <translation>Экземпляр администратора завершился (код выхода %1) до появления своего окна. Неприменённые изменения остаются здесь.</translation>
+    </message>
+    <message>
+        <source>%1 could not be started: %2. The pending changes stay here.</source>
+        <translation>Не удалось запустить %1: %2. Неприменённые изменения остаются здесь.</translation>
     </message>
 </context>
 <context>
@@ -391,6 +463,41 @@ Add it anyway?</source>
     <message>
         <source>Boot configuration</source>
         <translation>Конфигурация загрузки</translation>
+    </message>
+</context>
+<context>
+    <name>PendingEdits</name>
+    <message>
+        <source>no such runlevel</source>
+        <translation>нет такого уровня выполнения</translation>
+    </message>
+    <message>
+        <source>no such service in the table</source>
+        <translation>такой службы нет в таблице</translation>
+    </message>
+    <message>
+        <source>not an edit the table makes</source>
+        <translation>такое изменение таблица не делает</translation>
+    </message>
+    <message>
+        <source>%1: enable</source>
+        <translation>%1: включить</translation>
+    </message>
+    <message>
+        <source>%1: disable</source>
+        <translation>%1: отключить</translation>
+    </message>
+    <message>
+        <source>%1: start on level %2</source>
+        <translation>%1: запускать на уровне %2</translation>
+    </message>
+    <message>
+        <source>%1: stop on level %2</source>
+        <translation>%1: останавливать на уровне %2</translation>
+    </message>
+    <message>
+        <source>%1: ignore on level %2</source>
+        <translation>%1: игнорировать на уровне %2</translation>
     </message>
 </context>
 <context>
@@ -697,6 +804,14 @@ Add it anyway?</source>
         <source>No private mount namespace: %1</source>
         <translation>Нет отдельного пространства имён монтирования: %1</translation>
     </message>
+    <message>
+        <source>Write the new dependencies of %1 and register it again?</source>
+        <translation>Записать новые зависимости службы %1 и зарегистрировать её заново?</translation>
+    </message>
+    <message>
+        <source>Confirmation</source>
+        <translation>Подтверждение</translation>
+    </message>
 </context>
 <context>
     <name>VornHelpMenu</name>
@@ -719,6 +834,17 @@ Add it anyway?</source>
     <message>
         <source>&lt;h3&gt;%1&lt;/h3&gt;&lt;p&gt;Version %2&lt;/p&gt;</source>
         <translation>&lt;h3&gt;%1&lt;/h3&gt;&lt;p&gt;Версия %2&lt;/p&gt;</translation>
+    </message>
+</context>
+<context>
+    <name>main</name>
+    <message>
+        <source>%1 is running already: its window was brought to the front.</source>
+        <translation>%1 уже запущена: её окно выведено на передний план.</translation>
+    </message>
+    <message>
+        <source>%1 is running already, but did not answer.</source>
+        <translation>%1 уже запущена, но не отвечает.</translation>
     </message>
 </context>
 </TS>

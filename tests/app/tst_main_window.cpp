@@ -1,5 +1,6 @@
 #include "app/admin_runlevel.h"
 #include "app/administrator_bar.h"
+#include "app/administrator_restart.h"
 #include "app/find_service_dialog.h"
 #include "app/resource.h"
 #include "catalogue/administrator_rights.h"
@@ -10,6 +11,8 @@
 
 #include <vorn_help_menu.h>
 #include <vornintegration.h>
+
+#include <unistd.h>
 
 class TestMainWindow : public QObject
 {
@@ -60,7 +63,8 @@ class TestMainWindow : public QObject
         root = std::make_unique<TestRoot>();
         QVERIFY(root->use_real_programs("", {"cron|ssh", "ssh|", "mount||S", "idle|"}));
         QCOMPARE(QProcess::execute(root->path("sbin/insserv"), {"--remove", "idle"}), 0);
-        root->add_override("cron", {"Provides: cron", "Required-Start: ssh", "Default-Start: 2", "Default-Stop: 0 1 6"});
+        root->add_override("cron", {"Provides: cron", "Required-Start: ssh", "Required-Stop: ssh", "Default-Start: 2",
+                                    "Default-Stop: 0 1 6"});
         window = std::make_unique<AdminRunlevel>();
     }
 
@@ -84,7 +88,7 @@ private slots:
     }
 
     // cron (requiring ssh) and ssh start in 2 and 3, mount in S; idle is listed but has no links.
-    // A first window opens at the top left, half the desktop wide and high for a narrow table.
+    // A first window opens at the top left, between half and nine tenths of the desktop, every row in view.
     void init()
     {
         QSettings().clear();
@@ -100,9 +104,10 @@ private slots:
         window = std::make_unique<AdminRunlevel>();
         window->show();
         QVERIFY(QTest::qWaitForWindowExposed(window.get()));
-        const QRect desktop = QApplication::desktop()->geometry();
-        QCOMPARE(QRect(window->frameGeometry().topLeft(), window->size()),
-                 QRect(0, 0, desktop.width() / 2, desktop.height() / 2));
+        const QSize desktop = QApplication::desktop()->geometry().size(), size = window->size();
+        QCOMPARE(window->frameGeometry().topLeft(), QPoint(0, 0));
+        QVERIFY(size.boundedTo(desktop * 0.9) == size && size.expandedTo(desktop / 2) == size);
+        QVERIFY(table()->viewport()->height() >= table()->rowCount() * table()->rowHeight(0));
     }
 
     void cleanup() { window.reset(); }
@@ -116,7 +121,8 @@ private slots:
         QTest::addColumn<bool>("highlighted");
         QTest::newRow("runlevel S cell") << QStringList{"mount:S"} << false << "..II.I.." << false;
         QTest::newRow("name cell") << QStringList{"cron:name"} << false << "EE...IRE" << true;
-        QTest::newRow("name cell, pending") << QStringList{"cron:name"} << true << "EE...I.E" << true;
+        QTest::newRow("name cell, a change before") << QStringList{"cron:name"} << true << "EE...I.E" << true;
+        QTest::newRow("name cell, a change after") << QStringList{"cron:name"} << true << "EE...I.E" << true;
         QTest::newRow("two name cells") << QStringList{"cron:name", "ssh:name"} << false << "EE....R." << false;
         QTest::newRow("state cell") << QStringList{"cron:start"} << false << "EE...I.." << false;
         // An empty selection leaves the highlighting of the first cell's service as it was.
@@ -129,9 +135,13 @@ private slots:
         QFETCH(QStringList, cells);
         QFETCH(bool, pending);
         QFETCH(QString, enabled);
-        if (pending)
+        // A change made before the selection or after it: a reset would reload the table and drop it.
+        const QByteArray row = QTest::currentDataTag();
+        if (row.endsWith("before"))
             table()->toggle_item(this->cells().level_cell("idle", "3"));
         select(cells);
+        if (row.endsWith("after"))
+            table()->toggle_item(this->cells().level_cell("idle", "3"));
         QString actual;
         for (const char *text : {"&Enable service", "&Disable service", "&Start on level", "&Ignore on level",
                                  "&Stop on level", "&Toggle cell", "&Reset to defaults", "&Edit"})
@@ -142,13 +152,15 @@ private slots:
         QTEST(colour.hslHue() == QColor(250, 127, 80).hslHue(), "highlighted");
     }
 
-    // Ctrl+S and Ctrl+K reach whichever of their two actions is enabled; only the window takes Space.
-    void keys_reach_the_enabled_action()
+    // Each key is bound once; Ctrl+S starts on a level, Ctrl+Shift+K disables the service, only the window
+    // takes Space, Ctrl+Return applies. Shift+F10 opens the table's menu for the current cell.
+    void keys_reach_their_actions()
     {
         QApplication::setActiveWindow(window.get());
         QVERIFY(QTest::qWaitForWindowActive(window.get()));
-        const QList<QPair<QString, QKeySequence>> steps{
-            {"cron:S", Qt::CTRL | Qt::Key_S}, {"ssh:name", Qt::CTRL | Qt::Key_K}, {"mount:2", Qt::Key_Space}};
+        const QList<QPair<QString, QKeySequence>> steps{{"cron:S", Qt::CTRL | Qt::Key_S},
+                                                        {"ssh:name", Qt::CTRL | Qt::SHIFT | Qt::Key_K},
+                                                        {"mount:2", Qt::Key_Space}};
         for (const auto &step : steps) {
             select({step.first});
             QTest::keySequence(window.get(), step.second);
@@ -157,6 +169,22 @@ private slots:
         QCOMPARE(cells().cell("ssh", 1)->text(), QStringLiteral("off"));
         QCOMPARE(cells().summary("mount").section('|', 1, 1), QStringLiteral("S-S-----"));
         QCOMPARE(action("&Toggle cell")->associatedWidgets(), QList<QWidget *>{window.get()});
+        QStringList keys;
+        for (const QAction *each : window->findChildren<QAction *>())
+            for (const QKeySequence &key : each->shortcuts())
+                keys << key.toString();
+        QCOMPARE(QSet<QString>(keys.cbegin(), keys.cend()).size(), keys.size());
+
+        // The fake insserv makes no links: the apply stops at its rehearsal, whose box is answered.
+        ModalWatcher watcher;
+        watcher.expect_message(QMessageBox::Ok);
+        QSignalSpy applied(action("&Apply all changes"), &QAction::triggered);
+        QTest::keySequence(window.get(), Qt::CTRL | Qt::Key_Return);
+        watcher.expect_menu(QString());
+        select({"cron:3"});
+        QTest::keyClick(table(), Qt::Key_F10, Qt::ShiftModifier);
+        QCOMPARE(applied.size(), 1);
+        QCOMPARE(watcher.menus, QList<QStringList>({{"ignore", "stop"}}));
     }
 
     void confirmations_data()
@@ -164,15 +192,17 @@ private slots:
         QTest::addColumn<QString>("action");
         QTest::addColumn<bool>("yes");
         QTest::addColumn<QStringList>("changed"); // whose links start or stop otherwise, or whose override changed
-        QTest::newRow("apply, yes") << "&Apply all changes" << true << QStringList{"cron"};
-        QTest::newRow("apply, no") << "&Apply all changes" << false << QStringList();
-        QTest::newRow("undo, yes") << "&Undo all changes" << true << QStringList();
-        QTest::newRow("undo, no") << "&Undo all changes" << false << QStringList();
-        QTest::newRow("reset, yes") << "&Reset to defaults" << true << QStringList{"cron"};
-        QTest::newRow("reset, no") << "&Reset to defaults" << false << QStringList();
+        QTest::addColumn<bool>("yes_by_default");
+        QTest::newRow("apply, yes") << "&Apply all changes" << true << QStringList{"cron"} << true;
+        QTest::newRow("apply, no") << "&Apply all changes" << false << QStringList() << true;
+        QTest::newRow("undo, yes") << "&Undo all changes" << true << QStringList() << false;
+        QTest::newRow("undo, no") << "&Undo all changes" << false << QStringList() << false;
+        QTest::newRow("reset, yes") << "&Reset to defaults" << true << QStringList{"cron"} << false;
+        QTest::newRow("reset, no") << "&Reset to defaults" << false << QStringList() << false;
     }
 
     // cron, disabled but for a reset: confirmed, the operation runs and a fresh table replaces the old.
+    // Where Yes throws work away, No is the default.
     void confirmations()
     {
         if (!TestRoot::real_programs_missing().isEmpty())
@@ -195,46 +225,98 @@ private slots:
         const BootConfiguration after = read_boot_configuration(root->path());
         QStringList changed;
         for (const QString &service : changed_services(before, after)) {
-            if (before.states_of(service) != after.states_of(service) || before.overrides.value(service) != after.overrides.value(service))
+            if (before.states_of(service) != after.states_of(service)
+                || before.overrides.value(service) != after.overrides.value(service))
                 changed << service;
         }
         QTEST(changed, "changed");
+        QTEST(watcher.defaults.first() == QMessageBox::Yes, "yes_by_default");
     }
 
     void closing_asks_about_pending_changes_data()
     {
+        QTest::addColumn<bool>("administrator");
         QTest::addColumn<bool>("pending");
         QTest::addColumn<QList<int>>("answers");
+        QTest::addColumn<bool>("failing");
         QTest::addColumn<bool>("closed");
-        QTest::addColumn<bool>("applied");
-        QTest::newRow("nothing pending") << false << QList<int>() << true << false;
-        QTest::newRow("cancel") << true << QList<int>{QMessageBox::Cancel} << false << false;
-        QTest::newRow("no") << true << QList<int>{QMessageBox::No} << true << false;
-        QTest::newRow("yes, then no") << true << QList<int>{QMessageBox::Yes, QMessageBox::No} << true << false;
-        QTest::newRow("yes, then yes") << true << QList<int>{QMessageBox::Yes, QMessageBox::Yes, QMessageBox::Ok}
-                                       << true << true;
+        QTest::addColumn<QString>("outcome"); // the first question's default button, whether idle was applied
+        const QList<int> apply{QMessageBox::Yes, QMessageBox::Yes, QMessageBox::Ok};
+        QTest::newRow("nothing pending") << true << false << QList<int>() << false << true << "";
+        QTest::newRow("cancel") << true << true << QList<int>{QMessageBox::Cancel} << false << false << "Cancel, kept";
+        QTest::newRow("no") << true << true << QList<int>{QMessageBox::No} << false << true << "Cancel, dropped";
+        QTest::newRow("yes, then no: back to the window") << true << true << QList<int>{QMessageBox::Yes, QMessageBox::No}
+                                                          << false << false << "Cancel, kept";
+        QTest::newRow("yes, then yes") << true << true << apply << false << true << "Cancel, applied";
+        QTest::newRow("yes, yes, the apply fails: back to the window, the change pending")
+            << true << true << apply + QList<int>{QMessageBox::Ok} << true << false << "Cancel, kept";
+        QTest::newRow("without rights: cancel") << false << true << QList<int>{QMessageBox::Cancel} << false << false
+                                                << "Cancel, kept";
+        QTest::newRow("without rights: discard") << false << true << QList<int>{QMessageBox::Discard} << false << true
+                                                 << "Cancel, dropped";
     }
 
+    // Every way of closing with a change pending asks; the safe answer is the default and keeps the window.
     // A closed window's geometry comes back in the next.
     void closing_asks_about_pending_changes()
     {
         if (!TestRoot::real_programs_missing().isEmpty())
             QSKIP(qPrintable(TestRoot::real_programs_missing()));
+        QFETCH(bool, administrator);
         QFETCH(bool, pending);
         QFETCH(QList<int>, answers);
         use_real_programs();
+        if (!administrator)
+            test_hooks::assume_administrator_rights(false);
+        window = std::make_unique<AdminRunlevel>();
+        window->show();
         if (pending)
             table()->toggle_item(cells().cell("idle", 1));
-        const QRect moved(30, 40, 500, 300);
+        QFETCH(bool, failing);
+        if (failing)
+            root->fail_on_machine("idle");
+        const QRect moved(30, 40, 800, 500);
         window->setGeometry(moved);
         ModalWatcher watcher;
         for (int answer : answers)
             watcher.expect_message(QMessageBox::StandardButton(answer));
-        QTEST(window->close(), "closed");
+        action("&Exit")->trigger();
+        const bool closed = !window->isVisible();
+        QTEST(closed, "closed");
         QCOMPARE(watcher.pending(), 0);
-        QCOMPARE(watcher.texts.mid(0, 1), pending ? QStringList{"Apply changes before exit?"} : QStringList());
-        QTEST(!read_boot_configuration(root->path()).links_of("idle").isEmpty(), "applied");
+        const bool applied = !read_boot_configuration(root->path()).links_of("idle").isEmpty();
+        const bool kept = !closed && table()->pending_changes() == 1;
+        const QString state = applied ? "applied" : kept ? "kept" : "dropped";
+        const char *first_default = QMetaEnum::fromType<QMessageBox::StandardButtons>().valueToKey(watcher.defaults.value(0));
+        QTEST(watcher.defaults.isEmpty() ? QString() : QString(first_default) + ", " + state, "outcome");
         QTEST(AdminRunlevel().geometry() == moved, "closed");
+    }
+
+    // "insserv idle" fails after ssh's change took effect: the reloaded table shows ssh's change applied,
+    // and idle's stays pending; the window says which is which.
+    // An apply that insserv refuses on the machine, after its rehearsal passed, restores everything:
+    // every edit stays pending in the table read again, and the user is told.
+    void a_failed_apply_keeps_what_it_did_not_apply()
+    {
+        if (!TestRoot::real_programs_missing().isEmpty())
+            QSKIP(qPrintable(TestRoot::real_programs_missing()));
+        use_real_programs();
+        window->show();
+        table()->toggle_item(cells().cell("idle", 1));
+        select({"cron:3"});
+        table()->switch_services_runlevels("");
+        root->fail_on_machine("idle");
+        const BootConfiguration before = read_boot_configuration(root->path());
+        ModalWatcher watcher;
+        for (int box = 0; box < 3; ++box)
+            watcher.expect_message(box == 0 ? QMessageBox::Yes : QMessageBox::Ok);
+        QVERIFY(replaces_table("&Apply all changes"));
+        QCOMPARE(watcher.pending(), 0);
+        QCOMPARE(watcher.texts.last(), "Applied: 0 of 2 changes. Not applied, still pending: 2.");
+        QCOMPARE(watcher.details.last(), "Not applied, still pending:\ncron: ignore on level 3\nidle: enable");
+        QCOMPARE(changed_services(before, read_boot_configuration(root->path())), QStringList());
+        QCOMPARE(status(), "Pending changes: 2");
+        QVERIFY(action("&Apply all changes")->isEnabled() && cells().cell("idle", 1)->data(ServiceTable::ChangedRole).toBool());
     }
 
     void without_administrator_rights_nothing_writes()
@@ -253,17 +335,104 @@ private slots:
         dialog.changed();
         QPushButton *apply = dialog.findChildren<QPushButton *>().first();
         QVERIFY(!apply->isEnabled() && apply->toolTip().contains("administrator rights"));
+        ModalWatcher watcher;
+        watcher.expect_message(QMessageBox::Discard);
         QVERIFY(window->close());
         QCOMPARE(root->calls().filter(QRegularExpression("^(?!-s$)")), QStringList());
     }
 
-    // On a desktop 1920 wide: half of it for a narrow table, all of a table up to nine tenths of it. The
+    void restart_as_administrator_data()
+    {
+        QTest::addColumn<QString>("outcome"); // what the fake pkexec does: "ready", an exit code, or "missing"
+        QTest::addColumn<QString>("told");    // the bar's text, or the box's, once it ended
+        const QString stay = " The pending changes stay here.";
+        QTest::newRow("taken over") << "ready" << "";
+        QTest::newRow("authentication dismissed") << "126" << "Changes need administrator rights. The restart was "
+                                                              "cancelled; the pending changes stay here.";
+        QTest::newRow("not authorized") << "127" << "pkexec did not start the program as administrator: the user is not "
+            "allowed to, or no authentication agent runs (pkexec tells why on standard error)." + stay;
+        QTest::newRow("an administrator's window open already") << "1" << "An administrator's window of this program is "
+                                                                           "open already: it was brought to the front." + stay;
+        QTest::newRow("no pkexec") << "missing" << "pkexec could not be started: No such file or directory." + stay;
+    }
+
+    // The fake pkexec, first on PATH, records its arguments, its standard input and its parent, which must be
+    // this very process, alive; it escalates nothing. Until the new instance says "ready" the window stays,
+    // editing suspended; then it closes unasked. The text it handed over makes the same edits pending in an
+    // administrator's window, which says "ready" once shown. Any other end leaves the window and its edits.
+    void restart_as_administrator()
+    {
+        QFETCH(QString, outcome);
+        QFETCH(QString, told);
+        root->write_file("bin/pkexec", QStringLiteral(
+            "#!/bin/sh\nctl='%1'\ncat > \"$ctl/edits\"\nprintf '%s\\n' \"$*\" > \"$ctl/arguments\"\n"
+            "sed -n 's/^PPid:[[:space:]]*//p' /proc/$$/status > \"$ctl/parent\"\n"
+            "[ %2 = ready ] || exit %2\n"
+            "tries=0; while [ ! -e \"$ctl/go\" ] && [ $tries -lt 400 ]; do sleep 0.05; tries=$((tries + 1)); done\n"
+            "echo ready\n").arg(root->path("fake"), outcome).toUtf8(), true);
+        test_hooks::assume_administrator_rights(false);
+        window = std::make_unique<AdminRunlevel>();
+        window->show();
+        table()->toggle_item(cells().cell("idle", 1));
+        select({"ssh:3"});
+        table()->switch_services_runlevels("");
+        auto *bar = window->findChild<AdministratorBar *>();
+        const auto bar_text = [bar] { return bar->findChildren<QLabel *>().last()->text(); };
+        ModalWatcher watcher;
+        if (outcome != "ready" && outcome != "126")
+            watcher.expect_message(QMessageBox::Ok);
+        // Never the machine's own pkexec: without the fake, none is found.
+        if (outcome == "missing") {
+            QFile::remove(root->path("bin/pkexec"));
+            qputenv("PATH", QFile::encodeName(root->path("bin")));
+        }
+        bar->findChild<QPushButton *>()->click();
+        if (outcome == "ready") {
+            QTRY_VERIFY(QFile::exists(root->path("fake/parent")));
+            QVERIFY(window->isVisible() && !action("&Undo all changes")->isEnabled() && !table()->isEnabled());
+            QCOMPARE(bar_text(), "Waiting for the administrator's window; the pending changes go along to it.");
+            root->write_file("fake/go", "");
+            QTRY_VERIFY(!window->isVisible());
+            QCOMPARE(root->read_file("fake/parent").trimmed().toLongLong(), QCoreApplication::applicationPid());
+            QVERIFY(root->read_file("fake/arguments").endsWith(QCoreApplication::applicationFilePath().toUtf8()
+                                                               + " --pending-edits\n"));
+            QCOMPARE(watcher.texts + watcher.unexpected, QStringList());
+
+            test_hooks::assume_administrator_rights(true);
+            AdminRunlevel administrators;
+            administrators.show();
+            QCOMPARE(administrators.take_over_edits(root->read_file("fake/edits")), QStringList());
+            QCOMPARE(administrators.findChild<ServiceTable *>()->pending_edits(), table()->pending_edits());
+            int pipe_ends[2];
+            QVERIFY(::pipe(pipe_ends) == 0);
+            bool then = false;
+            announce_taken_over(&administrators, pipe_ends[1], [&then] { then = true; });
+            QTRY_VERIFY(then);
+            ::close(pipe_ends[1]);
+            QCOMPARE(read_handed_over_edits(pipe_ends[0]), "ready\n");
+            // An ordinary instance closed meanwhile: saying "ready" to nobody must not end this one.
+            then = false;
+            ::close(pipe_ends[0]);
+            QVERIFY(::pipe(pipe_ends) == 0 && ::close(pipe_ends[0]) == 0);
+            announce_taken_over(&administrators, pipe_ends[1], [&then] { then = true; });
+            QTRY_VERIFY(then);
+            ::close(pipe_ends[1]);
+            return;
+        }
+        QTRY_VERIFY(action("&Undo all changes")->isEnabled());
+        QVERIFY(window->isVisible() && table()->isEnabled() && table()->pending_changes() == 2);
+        QCOMPARE(watcher.texts.value(0, bar_text()), told);
+        QCOMPARE(watcher.pending(), 0);
+    }
+
+    // On a desktop of 1920 by 1080: half of it for a small table, all of a table up to nine tenths of it. The
     // installed program has a polkit action that keeps the display; any other copy takes it along. The
     // help menu opens both about boxes, with the name and version the program sets.
     void window_size_restart_and_help()
     {
-        const auto width = [](int table) { return AdminRunlevel::first_window_width(1920, table); };
-        QCOMPARE(QList<int>({width(700), width(1728), width(1729)}), QList<int>({960, 1728, 960}));
+        const auto size = [](int width, int height) { return AdminRunlevel::first_window_size({1920, 1080}, {width, height}); };
+        QCOMPARE(QList<QSize>({size(700, 300), size(1728, 700), size(2500, 1200)}),
+                 QList<QSize>({{960, 540}, {1728, 700}, {1728, 972}}));
         const QString installed = "/usr/sbin/vorn-admin-runlevel", env = "pkexec /usr/bin/env DISPLAY=:1 XAUTHORITY=";
         QProcessEnvironment environment;
         environment.insert("DISPLAY", ":1");
@@ -289,7 +458,8 @@ private slots:
     }
 
     // The status bar names the filter of a header click (started services, in boot order, then stopped
-    // ones; ignored and disabled rows hidden, the selection cleared) and counts the pending changes; a reload keeps
+    // ones; ignored and disabled rows hidden, the selection cleared) without widening the window, and counts
+    // the pending changes; a reload keeps
     // the service in view; disabling a service of runlevel S is named in the question; a dependency
     // edit reloads the table, or marks it stale when the user keeps pending changes.
     void status_bar_reload_and_guard()
@@ -301,12 +471,15 @@ private slots:
         QHeaderView *header = table()->horizontalHeader();
         const QPoint runlevel_2(header->sectionViewportPosition(TestTable::column_of("2")) + 5, 5);
         select({"cron:name"});
+        window->resize(400, 300);
+        const QSize narrow = window->size();
         QTest::mouseClick(header->viewport(), Qt::LeftButton, {}, runlevel_2);
         QCOMPARE(status(), "No pending changes | Runlevel 2: services started, in boot order | Show all services");
         QCOMPARE(cells().visible_names(), QStringList({"ssh", "cron"}));
         QVERIFY(table()->selectedItems().isEmpty() && !action("&Edit")->isEnabled());
         QTest::mouseClick(header->viewport(), Qt::LeftButton, {}, runlevel_2);
         QCOMPARE(status(), "No pending changes | Runlevel 2: services stopped, in shutdown order: none | Show all services");
+        QCOMPARE(window->size(), narrow);
         window->statusBar()->findChild<QPushButton *>()->click();
         QCOMPARE(cells().visible_names().size(), 4);
 
@@ -327,6 +500,7 @@ private slots:
                                        "mount.\n\nApply all changes?");
         watcher.expect_message(QMessageBox::No);
         emit table()->need_restart();
+        QCOMPARE(watcher.texts.last(), "Reload the table and discard the other pending change?");
         QCOMPARE(status(), "Pending changes: 1 | The table no longer matches the system: reload it to see the changes (F5)");
         watcher.expect_message(QMessageBox::Yes);
         QVERIFY(replaces_table("&Undo all changes"));
@@ -335,6 +509,8 @@ private slots:
         QCoreApplication::sendPostedEvents(nullptr, QEvent::DeferredDelete);
         QVERIFY(before.isNull());
         QCOMPARE(watcher.pending() + watcher.unexpected.size(), 0);
+        // Reload, a backbone service disabled, a dependency edit's reload, undo: Enter says No to each.
+        QCOMPARE(watcher.defaults, QVector<QMessageBox::StandardButton>(4, QMessageBox::No).toList());
     }
 
     // The theme's icon where it has one, the program's own of the same name for every other.

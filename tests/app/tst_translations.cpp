@@ -62,18 +62,35 @@ private slots:
         }
     }
 
-    // Without a translation for the locale the program speaks English; in Russian, Qt's own
-    // buttons speak Russian too.
+    void the_locale_chooses_the_language_data()
+    {
+        QTest::addColumn<QString>("language");
+        QTest::addColumn<QString>("layout"); // where the translation lies: "build" tree, or "installed" under a prefix
+        QTest::addColumn<QString>("question");
+        QTest::addColumn<QString>("yes");
+        QTest::newRow("German: none of ours, Qt's own") << "de" << "build" << "Apply all changes?" << "&Ja";
+        QTest::newRow("Russian, in the build tree") << "ru" << "build" << "Применить все изменения?" << "&Да";
+        QTest::newRow("Russian, installed: PREFIX/sbin reads PREFIX/share") << "ru" << "installed"
+                                                                             << "Применить все изменения?" << "&Да";
+    }
+
+    // Without a translation of its own for the locale the program speaks English; Qt's own buttons
+    // speak the locale's language. An installed program finds its translations from where it lies.
     void the_locale_chooses_the_language()
     {
-        QLocale::setDefault(QLocale(QLocale::German));
-        QVERIFY(!load_translations({QM_DIR}));
-        QCOMPARE(QCoreApplication::translate("AdminRunlevel", "Apply all changes?"), "Apply all changes?");
-        QLocale::setDefault(QLocale(QLocale::Russian));
-        QVERIFY(load_translations({"/nowhere", QM_DIR}));
-        QCOMPARE(QCoreApplication::translate("AdminRunlevel", "Apply all changes?"), "Применить все изменения?");
+        QFETCH(QString, language);
+        QFETCH(QString, layout);
+        QTemporaryDir prefix;
+        const QString share = prefix.filePath("share/vorn-admin-runlevel/translations");
+        QVERIFY(QDir().mkpath(share) && QDir().mkpath(prefix.filePath("sbin")));
+        QVERIFY(QFile::copy(QM_DIR "/vorn-admin-runlevel_ru.qm", share + "/vorn-admin-runlevel_ru.qm"));
+        const QStringList directories = layout == "installed" ? translation_directories(prefix.filePath("sbin"))
+                                                              : QStringList{"/nowhere", QM_DIR};
+        QLocale::setDefault(QLocale(language));
+        QCOMPARE(load_translations(directories), language == "ru");
+        QTEST(QCoreApplication::translate("AdminRunlevel", "Apply all changes?"), "question");
         QMessageBox box(QMessageBox::Question, "", "", QMessageBox::Yes | QMessageBox::No);
-        QCOMPARE(box.button(QMessageBox::Yes)->text(), "&Да");
+        QTEST(box.button(QMessageBox::Yes)->text(), "yes");
     }
 };
 

@@ -527,10 +527,10 @@ private slots:
         edit(table, "@cron 2 K");
         QString notice;
         const QString boxes = answered(root, [&] {
-            QVERIFY(!table.run_plan(table.changes_plan(), [&](const QString &text, const QString &) {
+            QCOMPARE(table.run_plan(table.changes_plan(), [&](const QString &text, const QString &) {
                 notice = text;
                 return true;
-            }, "done", nullptr));
+            }, "done", nullptr), ServiceTable::PlanResult::Failed);
         });
         test_hooks::deny_private_namespaces(false);
         QCOMPARE(notice, "These changes cannot be tried on a copy first (No private mount namespace: Operation not "

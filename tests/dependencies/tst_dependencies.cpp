@@ -91,7 +91,7 @@ private slots:
                  {"alpha", "Required-Start: $remote_fs +beta", "Should-Start: user"}, {"other", "Required-Start: beta"},
                  {"user", "Required-Start: network offline mta $undefined"}, {"web", "Provides: web web-alias",
                   "Required-Start: $network +opt bar", "Description: Serves <b>pages</b>", "Should-Stop: $remote_fs"},
-                 {"offline"}, {"exim", "Provides: mta"}, {"gap", "Required-Start: beta  gamma"}, {"delta"},
+                 {"offline"}, {"exim", "Provides: mta", "Required-Start: beta"}, {"gap", "Required-Start: beta  gamma"}, {"delta"},
                  {"lone", "Provides: lone", "Required-Start: bar"}},
                 8);
         table = std::make_unique<TestTable>();
@@ -177,33 +177,45 @@ private slots:
                                              "Default-Start: 2"}));
         };
         // Tried on a copy first, where insserv then checks the whole setup; then the same steps on the machine.
-        const QString steps = "--remove --force web, web";
-        const QString relinked = steps + ", -s, " + steps + ", need_restart";
+        const QString tried = "--remove --force web, web, -s";
+        const QString relinked = tried + ", --remove --force web, web, need_restart";
+        const QString confirm = "Write the new dependencies of %1 and register it again?, ";
         const QString unknown = "No service provides \"sshh\", and the insserv configuration has no facility of that "
                                 "name: insserv will refuse it.\n\nAdd it anyway?";
-        QTest::newRow("linked; + marks optional") << "web" << "add gamma, add +mta, Apply" << relinked
-                                                  << web("gamma +mta");
-        QTest::newRow("unlinked, unknown name corrected") << "lone" << "add sshh>gamma, Apply"
-            << unknown + ", -s, need_restart"
+        QTest::newRow("linked; + marks optional") << "web" << "add gamma, add +mta, Yes, Apply"
+                                                  << confirm.arg("web") + "+# Required-Start: $network +opt bar gamma +mta, "
+                                                         + relinked << web("gamma +mta");
+        QTest::newRow("unlinked, unknown name corrected") << "lone" << "add sshh>gamma, Yes, Apply"
+            << unknown + ", " + confirm.arg("lone") + "+# Required-Start: bar gamma, -s, need_restart"
             << QString(TestRoot::header({"Provides: lone", "Required-Start: bar gamma"}));
-        QTest::newRow("write fails") << "web" << "add gamma, break, Apply, Ok"
-                                     << "The changes were tried on a copy of the boot configuration first, and nothing "
-                                        "was changed on this machine:\n\nError while overriding dependencies, -s, "
-                                        "need_restart" << "";
+        QTest::newRow("preview declined: nothing written, the edit still open") << "web" << "add gamma, No, Apply"
+            << confirm.arg("web") + "+# Required-Start: $network +opt bar gamma, open, " + tried << "";
+        QTest::newRow("write fails on the copy: nothing written, the edit still open")
+            << "web" << "add gamma, break, Ok, Apply"
+            << "The changes were tried on a copy of the boot configuration first, and nothing was changed on this "
+               "machine:\n\nError while overriding dependencies, +# Required-Start: $network +opt bar gamma, open, -s"
+            << "";
         QTest::newRow("unchanged") << "web" << "Close" << "" << "";
         QTest::newRow("cancelled") << "web" << "add gamma, Cancel" << "" << "";
-        QTest::newRow("escape, No") << "web" << "add gamma, Escape, No" << "Apply changes?" << "";
-        QTest::newRow("escape, Yes, unknown name kept") << "web" << "add sshh?, Escape, Yes"
-                                                        << unknown + ", Apply changes?, " + relinked << web("sshh");
+        QTest::newRow("escape, Cancel: the edit still open") << "web" << "add gamma, Cancel?, Escape"
+                                                              << "Apply changes?, open" << "";
+        QTest::newRow("escape, No") << "web" << "add gamma, No, Escape" << "Apply changes?" << "";
+        QTest::newRow("escape, Yes, unknown name kept") << "web" << "add sshh?, Yes, Yes, Escape"
+            << unknown + ", Apply changes?, " + confirm.arg("web") + "+# Required-Start: $network +opt bar sshh, "
+               + relinked << web("sshh");
         QTest::newRow("listed, own name, blank inside") << "web" << "add bar!, add web-alias!, add a b!, Close"
             << "\"bar\" dependency already exists., \"web-alias\" dependency already exists., Invalid dependency." << "";
+        QTest::newRow("own script name, not among its provided names") << "exim" << "add exim!, Close"
+                                                                        << "\"exim\" dependency already exists." << "";
     }
 
     // The dialog opens for the current cell's service. Steps: "add NAME" types a name into "Add dependency"
     // of Required-Start ("!" answers the warning that follows; "?" insists on an unknown name, ">OTHER"
     // corrects it to OTHER), "break" makes the override unwritable,
     // "Escape" presses the key, "Ok", "Yes" and "No" answer the next message box, anything else presses
-    // that button. The outcome: the messages, the insserv calls, whether a restart was asked for.
+    // that button ("Cancel?" answers the next message box with Cancel); an answer comes before the step that
+    // asks. The outcome: the messages with the lines a preview adds, "open" for a dialog still open after
+    // the steps, the insserv calls, whether a restart was asked for.
     // The override holds what the widget collected, facility members left out, the new dependency lines at
     // the end of the block. Afterwards, with no current cell, nothing opens.
     void editing_a_service()
@@ -213,6 +225,7 @@ private slots:
         QFETCH(QString, outcome);
         QFETCH(QString, written);
         QSignalSpy restarts(table.get(), &ServiceTable::need_restart);
+        bool still_open = false;
         watcher->expect([&](QWidget *shown) {
             auto *dialog = qobject_cast<DependenciesDialog *>(shown);
             for (const QString &step : steps.split(", ")) {
@@ -231,22 +244,34 @@ private slots:
                     QDir().mkpath(root->path("etc/insserv/overrides/" + service));
                 if (step == "Escape")
                     QTest::keyClick(dialog, Qt::Key_Escape);
-                if (step == "Ok" || step == "Yes" || step == "No")
-                    watcher->expect_message(step == "Ok" ? QMessageBox::Ok
-                                                         : step == "Yes" ? QMessageBox::Yes : QMessageBox::No);
+                const QMap<QString, QMessageBox::StandardButton> answers{
+                    {"Ok", QMessageBox::Ok}, {"Yes", QMessageBox::Yes}, {"No", QMessageBox::No}, {"Cancel?", QMessageBox::Cancel}};
+                if (answers.contains(step))
+                    watcher->expect_message(answers.value(step));
                 for (QPushButton *button : dialog->findChildren<QPushButton *>())
                     if (button->text() == step)
                         button->click();
             }
-            if (dialog->isVisible()) // steps that leave it open must not hang the test
-                dialog->reject();
+            if (dialog->isVisible()) { // steps that leave it open must not hang the test
+                still_open = true;
+                dialog->cancel();
+            }
         });
         table->setCurrentItem(table->level_cell(service, "2"));
         table->edit_service(nullptr);
         table->setCurrentItem(nullptr);
         table->edit_service(nullptr);
+        // Enter goes on after a preview, but leaves an edit open when the dialog was merely escaped.
+        QStringList said;
+        for (int box = 0; box < watcher->texts.size(); ++box) {
+            said << watcher->texts[box] << watcher->details[box].split('\n').filter(QRegularExpression("^\\+# Required"));
+            if (watcher->texts[box].startsWith("Apply changes?") || watcher->texts[box].startsWith("Write"))
+                QCOMPARE(watcher->defaults[box], watcher->texts[box].startsWith("W") ? QMessageBox::Yes : QMessageBox::Cancel);
+        }
+        if (still_open)
+            said << "open";
         const QString restarted = QString(", need_restart").repeated(restarts.size());
-        QCOMPARE((watcher->texts + root->calls()).join(", ") + restarted, outcome);
+        QCOMPARE((said + root->calls()).join(", ") + restarted, outcome);
         QCOMPARE(QString(root->read_file("etc/insserv/overrides/" + service)), written);
     }
 };

@@ -14,11 +14,11 @@ QDir instance_directory(const QString &places)
 }
 
 // Puts at path a directory of user's ("own"), of another user's ("foreign"), one
-// open to others ("open"), or a link to one of user's ("link").
+// open to others ("open") or to its group ("group"), or a link to one of user's ("link").
 void prepare(const QString &path, const QString &kind, uid_t user)
 {
     const QByteArray name = QFile::encodeName(path);
-    const mode_t mode = kind == "open" ? 0755 : 0700;
+    const mode_t mode = kind == "open" ? 0755 : kind == "group" ? 0770 : 0700;
     if (kind == "link") {
         prepare(path + ".real", "own", user);
         QVERIFY(QFile::link(path + ".real", path));
@@ -86,6 +86,7 @@ private slots:
         QTest::newRow("root, first start") << 0u << "own" << "" << "run/qtsingleapp";
         QTest::newRow("root, another user's") << 0u << "" << "foreign" << "belongs to another user";
         QTest::newRow("root, open to others") << 0u << "" << "open" << "is open to other users";
+        QTest::newRow("root, open to its group") << 0u << "" << "group" << "is open to other users";
         QTest::newRow("root, a link") << 0u << "" << "link" << "is a symbolic link";
         QTest::newRow("user, runtime directory") << 4242u << "own" << "" << "runtime";
         QTest::newRow("user, another's runtime") << 4242u << "foreign" << "own" << "tmp/qtsingleapp-4242";

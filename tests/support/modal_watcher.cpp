@@ -4,6 +4,7 @@
 #include <QApplication>
 #include <QMenu>
 #include <QProgressDialog>
+#include <QPushButton>
 #include <QTest>
 
 #include <algorithm>
@@ -31,6 +32,7 @@ void ModalWatcher::expect_message(QMessageBox::StandardButton button)
         titles.append(box->windowTitle());
         texts.append(box->text());
         details.append(box->detailedText());
+        defaults.append(box->standardButton(box->defaultButton()));
         box->button(button) ? box->button(button)->click() : box->reject();
     });
 }

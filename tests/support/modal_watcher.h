@@ -19,13 +19,14 @@ public:
     ModalWatcher();
 
     void expect(Handler handler) { handlers.append(std::move(handler)); }
-    // Presses the given button of the next message box and records its title, text and details.
+    // Presses the given button of the next message box and records its title, text, details and default button.
     void expect_message(QMessageBox::StandardButton button);
     // Triggers the entry of the next popup menu with this text; an empty text closes it.
     void expect_menu(const QString &entry);
     int pending() const { return handlers.size(); }
 
     QStringList titles, texts, details, unexpected;
+    QList<QMessageBox::StandardButton> defaults;
     QList<QStringList> menus;
 
 private:

@@ -8,6 +8,8 @@
 #include <QProcess>
 #include <QTest>
 
+#include <unistd.h>
+
 namespace {
 
 // Only the newest root is in effect; an older one destroyed later leaves it so.
@@ -102,12 +104,36 @@ void TestRoot::clear_calls()
     QFile::remove(path("fake/preliminary-calls"));
 }
 
+namespace {
+
+QString own_mount_namespace()
+{
+    char target[64] = {};
+    return ::readlink("/proc/self/ns/mnt", target, sizeof target - 1) > 0 ? QString::fromLatin1(target) : QString();
+}
+
+QString real_insserv(const QString &root, const QString &refused = QString())
+{
+    QString wrapper = QStringLiteral("#!/bin/sh\n");
+    if (!refused.isEmpty())
+        wrapper += QStringLiteral("[ \"$(readlink /proc/self/ns/mnt)\" = '%1' ] && [ \"$*\" = '%2' ] && "
+                                  "{ echo 'insserv: refused on the machine' >&2; exit 1; }\n")
+                       .arg(own_mount_namespace(), refused);
+    return wrapper + QStringLiteral("exec /sbin/insserv -p '%1/etc/init.d' -c '%1/etc/insserv.conf' -o "
+                                    "'%1/etc/insserv/overrides' -i '%1/etc/init.d' \"$@\"\n").arg(root);
+}
+
+} // namespace
+
+void TestRoot::fail_on_machine(const QString &arguments)
+{
+    write_file("sbin/insserv", real_insserv(path(), arguments).toUtf8(), true);
+}
+
 bool TestRoot::use_real_programs(const QString &config, const QStringList &scripts)
 {
-    const QString wrapper = QStringLiteral("#!/bin/sh\nexec /sbin/insserv -p '%1/etc/init.d' -c '%1/etc/insserv.conf'"
-                                           " -o '%1/etc/insserv/overrides' -i '%1/etc/init.d' \"$@\"\n");
-    write_file("sbin/insserv", wrapper.arg(path()).toUtf8(), true);
-    write_file("bin/insserv", wrapper.arg(path()).toUtf8(), true);
+    write_file("sbin/insserv", real_insserv(path()).toUtf8(), true);
+    write_file("bin/insserv", real_insserv(path()).toUtf8(), true);
     write_file("usr/sbin/update-rc.d", QStringLiteral("#!/bin/sh\n_SKIP_SYSTEMD_NATIVE=1 exec '%1/tools/sample-namespace' "
                                                       "--root '%2' -- /usr/sbin/update-rc.d \"$@\"\n")
                                            .arg(SOURCE_DIR, path()).toUtf8(), true);

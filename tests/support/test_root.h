@@ -46,6 +46,9 @@ public:
     // Whether the real programs and private mount namespaces are at hand (root, and the
     // Debian packages insserv and init-system-helpers); why not, if they are not.
     static QString real_programs_missing();
+    // Makes the real insserv refuse these arguments on the root itself, though not in the
+    // private copy an apply is rehearsed on: as if the machine had changed unseen.
+    void fail_on_machine(const QString &arguments);
 
     void set_listing(const QStringList &lines);
     // One of "exit N", "crash", "hang" (after any output), "silent" (no output, no

@@ -284,6 +284,42 @@ private slots:
             QCOMPARE(item->column(), 0);
     }
 
+    void edits_move_to_a_fresh_table_data()
+    {
+        QTest::addColumn<QString>("text");
+        QTest::addColumn<QString>("pending");
+        QTest::addColumn<QString>("refused");
+        QTest::newRow("every kind of edit") << "cron 2 stop\ncron 3 ignore\nmount disable\nidle enable\nidle S start"
+                                            << "cron 2 stop; cron 3 ignore; idle enable; idle S start; "
+                                               "mount disable" << "";
+        QTest::newRow("already in effect, the last line for a key") << "cron 2 start\nmount enable\ncron 4 stop\ncron 4 start"
+                                                                    << "" << "";
+        QTest::newRow("gone service, unknown runlevel, stop on S")
+            << "gone 2 stop\ncron 7 stop\nmount S stop\ncron 0 start"
+            << "cron 0 start" << "cron 7 stop (no such runlevel); gone 2 stop (no such service in the table); "
+                                 "mount S stop (not an edit the table makes)";
+        QTest::newRow("lines that say no edit") << "# from elsewhere\n\ncron\ncron 2 enable\ncron 2 3 stop\n  idle   enable  "
+                                                << "idle enable" << "cron; cron 2 enable; cron 2 3 stop";
+    }
+
+    // Edits read from text are registered as the user's own: pending, their cells changed, told to the
+    // window; the table gives them back as the same text.
+    void edits_move_to_a_fresh_table()
+    {
+        QFETCH(QString, text);
+        QSignalSpy changed(table.get(), &ServiceTable::table_changed);
+        QStringList refused;
+        const FittedEdits fitted = table->register_edits(edits_from_text(text.toUtf8(), refused));
+        refused = fitted.refused + refused;
+        QTEST(refused.join("; "), "refused");
+        const QString back = QString(edits_to_text(table->pending_edits())).trimmed().replace('\n', "; ");
+        QTEST(back, "pending");
+        QCOMPARE(fitted.pending, table->pending_edits());
+        QCOMPARE(!changed.isEmpty() && changed.last().first().toBool(), !back.isEmpty());
+        if (back.contains("idle enable"))
+            QVERIFY(table->cell("idle", 10)->data(ServiceTable::ChangedRole).toBool());
+    }
+
     void listing_is_read_to_its_end_or_not_at_all_data()
     {
         QTest::addColumn<QString>("behaviour");

@@ -90,6 +90,16 @@ void confirm_then_shoot_result(QWidget *question, const QString &question_shot, 
     press(question, QMessageBox::Yes);
 }
 
+// Opens the details of a message box, as a user checking a preview would.
+void show_details(QWidget *box)
+{
+    for (QAbstractButton *details : box->findChildren<QAbstractButton *>()) {
+        if (qobject_cast<QMessageBox *>(box)->buttonRole(details) == QMessageBox::ActionRole)
+            details->click();
+    }
+    box->adjustSize();
+}
+
 QPushButton *button(QWidget *dialog, const QString &text)
 {
     for (QPushButton *candidate : dialog->findChildren<QPushButton *>()) {
@@ -249,8 +259,12 @@ void add_dependency(QWidget *dialog)
     widget->scrollTo(model->item(2)->child(model->item(2)->rowCount() - 1)->index());
 }
 
+// A change stays pending while the dependencies are written, so that the
+// reload which follows asks first; the preview comes before anything is written.
 void edit_and_reset(Walk &walk)
 {
+    walk.select(QStringLiteral("printq"), QStringLiteral("start"));
+    walk.trigger(QStringLiteral("&Enable service"));
     walk.select(QStringLiteral("cronwheel"), QStringLiteral("name"));
     with_modal([&walk] { walk.trigger(QStringLiteral("&Edit")); },
                [](QWidget *dialog) {
@@ -258,11 +272,18 @@ void edit_and_reset(Walk &walk)
                    shoot(QStringLiteral("walk-6-dependencies"));
                    add_dependency(dialog);
                    shoot(QStringLiteral("walk-7-dependency-added"));
-                   when_modal([](QWidget *question) {
-                       shoot(QStringLiteral("walk-8-undo-question"));
-                       press(question, QMessageBox::Yes);
-                   },
-                              dialog);
+                   when_modal(
+                       [dialog](QWidget *preview) {
+                           show_details(preview);
+                           shoot(QStringLiteral("dependencies-preview"));
+                           when_modal([](QWidget *question) {
+                               shoot(QStringLiteral("walk-8-reload-question"));
+                               press(question, QMessageBox::Yes);
+                           },
+                                      dialog);
+                           press(preview, QMessageBox::Yes);
+                       },
+                       dialog);
                    button(dialog, QStringLiteral("Apply"))->click();
                });
     walk.select(QStringLiteral("cronwheel"), QStringLiteral("name"));
@@ -295,11 +316,7 @@ void states_steps(Walk &walk)
     walk.trigger(QStringLiteral("&Enable service"));
     with_modal([&walk] { walk.trigger(QStringLiteral("&Apply all changes")); },
                [](QWidget *question) {
-                   for (QAbstractButton *details : question->findChildren<QAbstractButton *>()) {
-                       if (qobject_cast<QMessageBox *>(question)->buttonRole(details) == QMessageBox::ActionRole)
-                           details->click();
-                   }
-                   question->adjustSize();
+                   show_details(question);
                    shoot(QStringLiteral("apply-preview"));
                    press(question, QMessageBox::No);
                });
@@ -370,7 +387,8 @@ int main(int argc, char **argv)
 {
     QApplication application(argc, argv);
     if (argc < 2)
-        qFatal("usage: walkthrough OUTPUT-DIRECTORY [editing|adwaita|no-icons|dark|session|states|ru|ru-no-icons]");
+        qFatal("usage: walkthrough OUTPUT-DIRECTORY "
+               "[editing|adwaita|no-icons|dark|session|states|ru|ru-no-icons|first-window]");
     output_dir = QString::fromLocal8Bit(argv[1]);
     const QString scenario = argc > 2 ? QString::fromLocal8Bit(argv[2]) : QStringLiteral("editing");
     load_translations({QStringLiteral(TRANSLATIONS_DIR)});
@@ -382,7 +400,9 @@ int main(int argc, char **argv)
     if (!QTest::qWaitForWindowExposed(&window))
         qFatal("the window did not appear");
     Walk walk(window);
-    if (scenario == QLatin1String("session")) {
+    if (scenario == QLatin1String("first-window")) {
+        shoot(QStringLiteral("first-window"));
+    } else if (scenario == QLatin1String("session")) {
         find_and_edit_marks(walk);
         edit_and_reset(walk);
     } else if (scenario.startsWith(QLatin1String("ru"))) {
