@@ -4,6 +4,7 @@
 #include "app/administrator_bar.h"
 #include "app/find_service_dialog.h"
 #include "app/resource.h"
+#include "app/service_control.h"
 #include "apply/details_box.h"
 #include "apply/plan_text.h"
 #include "catalogue/administrator_rights.h"
@@ -36,12 +37,14 @@ AdminRunlevel::AdminRunlevel()
     if (!administrator)
         central_layout->addWidget(new AdministratorBar);
 
+    service_control = new ServiceControl(this, administrator);
     build_actions();
     build_menus();
     build_mappers();
     build_tool_bar();
     status = new AdminStatusBar(this);
     setStatusBar(status);
+    service_control->show_in(status);
     connect(status, &AdminStatusBar::show_all_requested, this, [this] {
         table->show_all_rows();
         show_table_state();
@@ -142,6 +145,8 @@ void AdminRunlevel::build_menus()
     service->addMenu(state);
     service->addMenu(action);
     service->addActions({edit, find, reset});
+    service->addSeparator();
+    service->addActions(service_control->actions());
 
     menuBar()->addMenu(new VornHelpMenu(this));
 }
@@ -205,6 +210,7 @@ void AdminRunlevel::rebuild_table()
     connect(table, &ServiceTable::selection_changed, this, &AdminRunlevel::selection_changed);
     central_layout->addWidget(table);
     table->load();
+    service_control->attach(table);
     connect(table->horizontalHeader(), &QHeaderView::sectionClicked, this, &AdminRunlevel::show_table_state);
     table->select_service(current_service, current_column);
     status->show_stale(false);
@@ -266,8 +272,12 @@ void AdminRunlevel::apply_changes()
     const ApplyPlan plan = table->changes_plan();
     if (!confirmed(tr("Confirmation"), apply_question(), plan_preview(plan)))
         return;
-    table->run_plan(plan, ServiceTable::tr("Changes are applied"), table);
+    // Hook: the services switched as a whole are offered to start or stop now.
+    const SwitchedServices switched = switched_services(table->pending_change_map());
+    const bool applied = table->run_plan(plan, ServiceTable::tr("Changes are applied"), table);
     rebuild_table();
+    if (applied)
+        service_control->offer_after_apply(switched);
 }
 
 void AdminRunlevel::undo_changes()

@@ -7,6 +7,7 @@ class QAction;
 class QSignalMapper;
 class QToolBar;
 class QVBoxLayout;
+class ServiceControl;
 class ServiceTable;
 
 // The program's only window: hosts the service table, replaces it by a freshly
@@ -60,6 +61,7 @@ private:
     QVBoxLayout *central_layout = nullptr;
     QToolBar *tool_bar = nullptr;
     AdminStatusBar *status = nullptr;
+    ServiceControl *service_control = nullptr;
 
     QAction *apply_all = nullptr;
     QAction *undo_all = nullptr;

@@ -14,6 +14,7 @@ QString insserv_config_dir_path();
 QString runlevel_path(const QString &runlevel);
 QString insserv_program();
 QString update_rc_d_program();
+QString service_program();
 
 // How long an external program may take to start, and again to finish.
 int process_timeout();
