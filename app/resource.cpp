@@ -34,7 +34,7 @@ Resource::Resource()
         {"exit", "application-exit"},         {"reload", "view-refresh"},
         {"override", "document-edit"},
         {"state running", "media-playback-start"}, {"state not running", "media-playback-stop"},
-        {"state dead", "dialog-warning"},          {"state unknown", "dialog-question"},
+        {"state dead", "emblem-warning"},          {"state unknown", "dialog-question"},
         {"start now", "media-playback-start"},     {"stop now", "media-playback-stop"},
         {"restart now", "media-playlist-repeat"},  {"filter", "view-filter"},
     };

@@ -159,7 +159,7 @@ bool ServiceControl::confirmed(const QString &action, const QStringList &names)
     }
     QMessageBox box(QMessageBox::Question, box_title, question, QMessageBox::Yes | QMessageBox::No, window);
     box.setDefaultButton(QMessageBox::No);
-    box.setInformativeText(tr("This acts at once: it is no pending change, and undo does not bring it back."));
+    box.setInformativeText(tr("This happens at once: it is not a pending change, and undo cannot take it back."));
     QStringList lines;
     for (const ServiceCommand &command : commands_for(names, action))
         lines.append(command_line(command));

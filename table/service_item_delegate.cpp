@@ -149,7 +149,10 @@ void ServiceItemDelegate::paint_with_run_state(QPainter *painter, const QStyleOp
     const int side = std::min(style->pixelMetric(QStyle::PM_SmallIconSize, nullptr, widget), cell.rect.height());
     QRect icon(cell.rect.left() + margin, 0, side, side);
     icon.moveCenter(QPoint(icon.center().x(), cell.rect.center().y()));
-    run_state_icon(RunState(index.data(ServiceTable::RunStateRole).toInt())).paint(painter, icon);
+    // Unknown is the state of every script without a status action: shown faintly.
+    const auto state = RunState(index.data(ServiceTable::RunStateRole).toInt());
+    run_state_icon(state).paint(painter, icon, Qt::AlignCenter,
+                                state == RunState::Unknown ? QIcon::Disabled : QIcon::Normal);
     cell.rect.setLeft(icon.right() + 1);
     style->drawControl(QStyle::CE_ItemViewItem, &cell, painter, widget);
 }
