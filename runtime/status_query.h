@@ -2,18 +2,18 @@
 
 #include "runtime/lsb_status.h"
 
-#include <QHash>
 #include <QObject>
-#include <QProcessEnvironment>
 #include <QStringList>
+#include <QThread>
 
-class SessionProcess;
+class StatusAsker;
 
 // Asks services' init scripts how they run now ("/etc/init.d/NAME status"),
-// several at a time, without ever waiting on the thread that asks: each answer
-// arrives as a signal. A script that has not answered within the time limit is
-// ended with everything it started and counts as unknown; a script without a
-// status action, or one that is missing or not executable, is not run at all.
+// several at a time, from a thread of its own: the thread that asks never
+// waits, and each answer arrives there as a signal. A script that has not
+// answered within the time limit is ended with everything it started and
+// counts as unknown; a script without a status action, or one that is missing
+// or not executable, is not run at all and is unknown too.
 class StatusQuery : public QObject
 {
     Q_OBJECT
@@ -28,13 +28,14 @@ public:
     static Limits default_limits;
 
     explicit StatusQuery(QObject *parent = nullptr);
+    // Ends every script still asked.
     ~StatusQuery() override;
 
     // Asks every named service in turn; a round still under way is ended first.
     void ask(const QStringList &names);
-    // Ends the round: scripts still running are ended and report nothing.
+    // Ends the round: scripts still running are ended, and nothing more is reported.
     void cancel();
-    bool busy() const { return next < queue.size() || !running.isEmpty(); }
+    bool busy() const { return asking; }
 
 signals:
     void state_known(const QString &name, RunState state);
@@ -42,14 +43,9 @@ signals:
     void finished();
 
 private:
-    void start_more();
-    // Starts the script, or returns false when its state is known without running it.
-    bool launch(const QString &name);
-    void conclude(SessionProcess *process, RunState state);
-
-    Limits limits;
-    QStringList queue;
-    int next = 0;
-    QHash<SessionProcess *, QString> running;
-    QProcessEnvironment environment;
+    QThread thread;
+    StatusAsker *asker;
+    // Answers of an ended round may still be on their way; they are dropped.
+    int round = 0;
+    bool asking = false;
 };
