@@ -44,6 +44,7 @@ private slots:
                                                    << false;
         QTest::newRow("in comments and the description") << QByteArray(
             "# Description: reports the status of the arrays\n#  status) is left to mdadm --detail\n"
+            "#echo \"Usage: $0 {start|stop|status}\" >&2\n"
             "case \"$1\" in\nstart|stop) ;;\nesac\n") << false;
         QTest::newRow("a variable and helpers") << QByteArray(
             "do_status() { :; }\nstatus=0\nstatus_of_proc -p $PIDFILE $DAEMON foo || status=$?\nlog_end_msg $status\n"
