@@ -322,7 +322,8 @@ private slots:
         QCOMPARE(image(icons.icon("edit service")), image(QIcon(":/icons/configure.svg")));
         for (const char *name : {"service start", "service stop", "service ignore", "apply all", "find service",
                                  "undo changes", "edit service", "reset service", "toggle", "service enable",
-                                 "service disable", "vorn-runlevel", "exit"})
+                                 "service disable", "vorn-runlevel", "exit", "state running", "state not running",
+                                 "state dead", "state unknown", "start now", "stop now", "restart now", "filter"})
             QVERIFY2(!image(icons.icon(name)).isNull(), name);
         QVERIFY(icons.icon("Service Start").isNull());
     }
