@@ -52,8 +52,10 @@ void AdminStatusBar::show_stale(bool stale)
 void AdminStatusBar::build_run_filters()
 {
     auto *menu = new QMenu(run_filters);
-    connect(menu->addAction(tr("Enabled, not running")), &QAction::triggered, this, [this] { emit run_filter_requested(1); });
-    connect(menu->addAction(tr("Disabled, running")), &QAction::triggered, this, [this] { emit run_filter_requested(2); });
+    QAction *enabled_not_running = menu->addAction(tr("Enabled, not running"));
+    QAction *disabled_running = menu->addAction(tr("Disabled, running"));
+    connect(enabled_not_running, &QAction::triggered, this, [this] { emit run_filter_requested(1); });
+    connect(disabled_running, &QAction::triggered, this, [this] { emit run_filter_requested(2); });
     run_filters->setIcon(Resource::instance().icon(QStringLiteral("filter")));
     run_filters->setToolTip(tr("Show the services whose state now differs from how they boot"));
     run_filters->setAccessibleName(tr("Filter by state now"));

@@ -181,7 +181,8 @@ void ServiceControl::offer_after_apply(const SwitchedServices &switched)
     QStringList stops = table ? table->boot_ordered(chosen.to_stop) : chosen.to_stop;
     std::reverse(stops.begin(), stops.end());
     const QStringList starts = table ? table->boot_ordered(chosen.to_start) : chosen.to_start;
-    run(StartStopOfferDialog::tr("Start and stop now"), commands_for(stops, stop_action) + commands_for(starts, start_action));
+    run(StartStopOfferDialog::tr("Start and stop now"),
+        commands_for(stops, stop_action) + commands_for(starts, start_action));
 }
 
 void ServiceControl::run(const QString &run_title, const QList<ServiceCommand> &list)
@@ -198,7 +199,8 @@ void ServiceControl::run(const QString &run_title, const QList<ServiceCommand> &
     progress->setValue(0);
     connect(progress, &QProgressDialog::canceled, commands, &ServiceCommands::cancel);
     connect(commands, &ServiceCommands::command_started, this, [this](int index, int count) {
-        progress->setLabelText(tr("Step %1 of %2: %3").arg(index + 1).arg(count).arg(command_line(commands->results().at(index))));
+        const QString command = command_line(commands->results().at(index));
+        progress->setLabelText(tr("Step %1 of %2: %3").arg(index + 1).arg(count).arg(command));
     });
     connect(commands, &ServiceCommands::finished, this, &ServiceControl::read_back);
     enable_actions(false);

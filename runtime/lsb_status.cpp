@@ -33,7 +33,8 @@ const QRegularExpression &case_label()
 // [ "$1" = status ], test "${1}" == "status"
 const QRegularExpression &comparison()
 {
-    static const QRegularExpression pattern(QStringLiteral(R"(["']?\$\{?1\}?["']?\s*==?\s*["']?status["']?(?:\s|\]|;|$))"));
+    static const QRegularExpression pattern(
+        QStringLiteral(R"(["']?\$\{?1\}?["']?\s*==?\s*["']?status["']?(?:\s|\]|;|$))"));
     return pattern;
 }
 
@@ -87,7 +88,8 @@ bool has_status_action(const QByteArray &script)
 QProcessEnvironment clean_environment(const QProcessEnvironment &caller)
 {
     QProcessEnvironment clean;
-    clean.insert(QStringLiteral("PATH"), QStringLiteral("/usr/local/sbin:/usr/local/bin:/usr/sbin:/usr/bin:/sbin:/bin"));
+    clean.insert(QStringLiteral("PATH"),
+                 QStringLiteral("/usr/local/sbin:/usr/local/bin:/usr/sbin:/usr/bin:/sbin:/bin"));
     for (const QString &name : caller.keys()) {
         if (name == QLatin1String("LANG") || name == QLatin1String("LANGUAGE") || name.startsWith(QLatin1String("LC_")))
             clean.insert(name, caller.value(name));
