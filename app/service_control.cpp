@@ -10,6 +10,7 @@
 #include "table/service_table.h"
 
 #include <QAction>
+#include <QMap>
 #include <QMessageBox>
 #include <QProgressDialog>
 #include <QTimer>
@@ -50,8 +51,6 @@ ServiceControl::ServiceControl(QWidget *window, bool administrator)
     connect(query, &StatusQuery::finished, this, &ServiceControl::refresh_filter);
     build_actions();
 }
-
-ServiceControl::~ServiceControl() = default;
 
 void ServiceControl::build_actions()
 {
@@ -140,8 +139,14 @@ void ServiceControl::act(const QString &action)
         std::reverse(names.begin(), names.end());
     if (names.isEmpty() || !confirmed(action, names))
         return;
-    const QString titles[] = {tr("Start now"), tr("Stop now"), tr("Restart now")};
-    run(titles[action == start_action ? 0 : action == stop_action ? 1 : 2], commands_for(names, action));
+    run(action_title(action), commands_for(names, action));
+}
+
+QString ServiceControl::action_title(const QString &action)
+{
+    if (action == start_action)
+        return tr("Start now");
+    return action == stop_action ? tr("Stop now") : tr("Restart now");
 }
 
 // No is the default: these act at once and cannot be undone.
@@ -149,15 +154,12 @@ bool ServiceControl::confirmed(const QString &action, const QStringList &names)
 {
     const QString list = names.join(QStringLiteral(", "));
     QString question = tr("Restart %1 now?").arg(list);
-    QString box_title = tr("Restart now");
-    if (action == start_action) {
+    if (action == start_action)
         question = tr("Start %1 now?").arg(list);
-        box_title = tr("Start now");
-    } else if (action == stop_action) {
+    else if (action == stop_action)
         question = tr("Stop %1 now?").arg(list);
-        box_title = tr("Stop now");
-    }
-    QMessageBox box(QMessageBox::Question, box_title, question, QMessageBox::Yes | QMessageBox::No, window);
+    QMessageBox box(QMessageBox::Question, action_title(action), question, QMessageBox::Yes | QMessageBox::No,
+                    window);
     box.setDefaultButton(QMessageBox::No);
     box.setInformativeText(tr("This happens at once: it is not a pending change, and undo cannot take it back."));
     QStringList lines;
@@ -241,48 +243,50 @@ QString ServiceControl::outcome_text(const ServiceCommand &command) const
     return tr("Not run");
 }
 
-// What each command said and did, and how its service runs now; a command that
-// failed, or whose service does not run as it should now, is named in the text.
+// What a command said and did, and how its service runs now.
+QString ServiceControl::command_details(const ServiceCommand &command) const
+{
+    QString block = command_line(command) + QLatin1Char('\n');
+    const QString output = utf8_up_to_nul(command.output).trimmed();
+    if (!output.isEmpty())
+        block += output + QLatin1Char('\n');
+    block += outcome_text(command);
+    if (command.outcome != ServiceCommand::NotRun)
+        block += QStringLiteral("; ") + tr("state now: %1").arg(ServiceTable::run_state_text(state(command.service)));
+    return block;
+}
+
+// A command that failed, or whose service does not run as it should now, is
+// named in the text; the details hold every command.
 void ServiceControl::report()
 {
     const QList<ServiceCommand> results = commands->results();
-    for (QObject *done : std::initializer_list<QObject *>{commands, check, progress})
-        done->deleteLater();
+    commands->deleteLater();
+    check->deleteLater();
     progress->hide();
+    progress->deleteLater();
     commands = nullptr;
     check = nullptr;
     progress = nullptr;
     enable_actions(table && !table->selectedItems().isEmpty());
     refresh_filter();
 
-    QStringList failed_starts, failed_stops, failed_restarts, details;
+    QMap<QString, QStringList> failed; // by action
+    QStringList details;
     for (const ServiceCommand &command : results) {
-        QString block = command_line(command) + QLatin1Char('\n');
-        const QString output = utf8_up_to_nul(command.output).trimmed();
-        if (!output.isEmpty())
-            block += output + QLatin1Char('\n');
-        block += outcome_text(command);
-        if (command.outcome == ServiceCommand::NotRun) {
-            details.append(block);
-            continue;
-        }
-        const RunState now = state(command.service);
-        block += QStringLiteral("; ") + tr("state now: %1").arg(ServiceTable::run_state_text(now));
-        details.append(block);
-        if (command.succeeded() && !contradicts(command, now))
-            continue;
-        QStringList &failed = command.action == start_action ? failed_starts
-                            : command.action == stop_action  ? failed_stops
-                                                             : failed_restarts;
-        failed.append(command.service);
+        details.append(command_details(command));
+        const bool ran = command.outcome != ServiceCommand::NotRun;
+        if (ran && (!command.succeeded() || contradicts(command, state(command.service))))
+            failed[command.action].append(command.service);
     }
     QStringList text;
-    if (!failed_starts.isEmpty())
-        text.append(tr("Could not start: %1.").arg(failed_starts.join(QStringLiteral(", "))));
-    if (!failed_stops.isEmpty())
-        text.append(tr("Could not stop: %1.").arg(failed_stops.join(QStringLiteral(", "))));
-    if (!failed_restarts.isEmpty())
-        text.append(tr("Could not restart: %1.").arg(failed_restarts.join(QStringLiteral(", "))));
+    const QString separator = QStringLiteral(", ");
+    if (failed.contains(start_action))
+        text.append(tr("Could not start: %1.").arg(failed.value(start_action).join(separator)));
+    if (failed.contains(stop_action))
+        text.append(tr("Could not stop: %1.").arg(failed.value(stop_action).join(separator)));
+    if (failed.contains(restart_action))
+        text.append(tr("Could not restart: %1.").arg(failed.value(restart_action).join(separator)));
     if (!text.isEmpty()) {
         QMessageBox box(QMessageBox::Critical, title, text.join(QLatin1Char('\n')), QMessageBox::Ok, window);
         set_readable_details(box, details.join(QStringLiteral("\n\n")));

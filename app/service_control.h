@@ -26,7 +26,6 @@ class ServiceControl : public QObject
 
 public:
     ServiceControl(QWidget *window, bool administrator);
-    ~ServiceControl() override;
 
     // Start now, stop now, restart now: for the Service menu.
     QList<QAction *> actions() const;
@@ -51,11 +50,13 @@ private:
     void show_state(const QString &name, RunState state);
     void refresh_filter();
     void act(const QString &action);
+    static QString action_title(const QString &action);
     bool confirmed(const QString &action, const QStringList &names);
     void run(const QString &title, const QList<ServiceCommand> &list);
     void read_back();
     void report();
     QString outcome_text(const ServiceCommand &command) const;
+    QString command_details(const ServiceCommand &command) const;
 
     QWidget *window;
     const bool administrator;

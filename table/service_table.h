@@ -75,7 +75,8 @@ public:
     // Entries the context menu offers after its own, whatever is selected.
     void add_context_actions(const QList<QAction *> &actions) { context_actions += actions; }
     // Rows whose state now does not match how they boot; a header click ends it.
-    enum class RunFilter { None, EnabledNotRunning, DisabledRunning };
+    // The numbers are those of the status bar's filter requests.
+    enum class RunFilter { None = 0, EnabledNotRunning = 1, DisabledRunning = 2 };
     void filter_run_state(RunFilter filter);
 
     static const QString enabled_mark;
