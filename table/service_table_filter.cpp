@@ -49,7 +49,8 @@ bool ServiceTable::passes_run_filter(int row) const
         && !disabled_services.contains(Service(name));
 }
 
-// Empty while every row is shown: the filter a header click or a state left in force otherwise.
+// Empty while every row is shown: otherwise the filter that a header click or the
+// status bar put in force.
 QString ServiceTable::filter_description() const
 {
     QString description;
