@@ -5,6 +5,7 @@
 #include "app/find_service_dialog.h"
 #include "app/notice_bar.h"
 #include "app/resource.h"
+#include "app/service_control.h"
 #include "apply/details_box.h"
 #include "apply/plan_text.h"
 #include "catalogue/administrator_rights.h"
@@ -49,12 +50,14 @@ AdminRunlevel::AdminRunlevel()
     notice_bar = new NoticeBar;
     central_layout->addWidget(notice_bar);
 
+    service_control = new ServiceControl(this, administrator);
     build_actions();
     build_menus();
     build_mappers();
     build_tool_bar();
     status = new AdminStatusBar(this);
     setStatusBar(status);
+    service_control->show_in(status);
     connect(status, &AdminStatusBar::show_all_requested, this, [this] {
         table->show_all_rows();
         show_table_state();
@@ -166,6 +169,8 @@ void AdminRunlevel::build_menus()
     service->addMenu(state);
     service->addMenu(action);
     service->addActions({edit, find, reset});
+    service->addSeparator();
+    service->addActions(service_control->actions());
 
     menuBar()->addMenu(new VornHelpMenu(this));
 }
@@ -230,6 +235,7 @@ void AdminRunlevel::rebuild_table()
     connect(table, &ServiceTable::configuration_changed, this, &AdminRunlevel::configuration_changed);
     central_layout->addWidget(table);
     table->load();
+    service_control->attach(table);
     connect(table->horizontalHeader(), &QHeaderView::sectionClicked, this, &AdminRunlevel::show_table_state);
     table->select_service(current_service, current_column);
     status->show_stale(false);
@@ -310,6 +316,8 @@ void AdminRunlevel::apply_changes()
         return confirmed(tr("Confirmation"), with_notice(notice, apply_question()), preview, !backbone);
     };
     const ChangeMap edits = table->pending_edits();
+    // The services switched as a whole are offered to start or stop now.
+    const SwitchedServices switched = switched_services(edits);
     const ServiceTable::PlanResult result =
         table->run_plan(table->changes_plan(), confirm, ServiceTable::tr("Changes are applied"), table);
     if (result == ServiceTable::PlanResult::NotRun)
@@ -317,6 +325,8 @@ void AdminRunlevel::apply_changes()
     rebuild_table();
     if (result == ServiceTable::PlanResult::Failed)
         keep_unapplied(edits);
+    if (result == ServiceTable::PlanResult::Applied)
+        service_control->offer_after_apply(switched);
 }
 
 void AdminRunlevel::undo_changes()

@@ -11,6 +11,7 @@ class QAction;
 class QSignalMapper;
 class QToolBar;
 class QVBoxLayout;
+class ServiceControl;
 class ServiceTable;
 
 // The program's only window: hosts the service table, replaces it by a freshly
@@ -85,6 +86,7 @@ private:
     AdminStatusBar *status = nullptr;
     NoticeBar *notice_bar = nullptr;
     AdministratorBar *administrator_bar = nullptr;
+    ServiceControl *service_control = nullptr;
 
     QAction *apply_all = nullptr;
     QAction *undo_all = nullptr;

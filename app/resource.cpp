@@ -33,6 +33,10 @@ Resource::Resource()
         {"service disable", "no"},            {"vorn-runlevel", "vorn-admin-runlevel"},
         {"exit", "application-exit"},         {"reload", "view-refresh"},
         {"override", "document-edit"},
+        {"state running", "media-playback-start"}, {"state not running", "media-playback-stop"},
+        {"state dead", "emblem-warning"},          {"state unknown", "dialog-question"},
+        {"start now", "media-playback-start"},     {"stop now", "media-playback-stop"},
+        {"restart now", "media-playlist-repeat"},  {"filter", "view-filter"},
     };
     for (const auto &name : names)
         icons[QLatin1String(name.first)] = themed_or_own(QLatin1String(name.second));

@@ -3,7 +3,9 @@
 #include "app/admin_runlevel.h"
 #include "app/find_service_dialog.h"
 #include "bench/measure.h"
+#include "bench/state_bench.h"
 #include "catalogue/test_hooks.h"
+#include "runtime/status_query.h"
 #include "table/service_table.h"
 
 #include <QApplication>
@@ -54,6 +56,8 @@ TableBench::TableBench(int size, const QStringList &only)
         note(QStringLiteral("generated system kept in %1").arg(directory.path()));
     }
     test_hooks::set_system_root(directory.path());
+    // The states are asked only with administrator rights.
+    test_hooks::assume_administrator_rights(true);
     qputenv("PATH", QFile::encodeName(directory.path() + "/bin:") + qgetenv("PATH"));
 }
 
@@ -103,6 +107,9 @@ void TableBench::run_with_fake_insserv()
         window.show();
         if (!QTest::qWaitForWindowExposed(&window))
             qFatal("the window did not show");
+        // The figures of the table alone, not shared with asking the states.
+        if (!QTest::qWaitFor([&window] { return !window.findChild<StatusQuery *>()->busy(); }, 60000))
+            qFatal("the states were not all known within a minute");
         if (wanted("rss"))
             report("rss", size, peak_rss_mib(), "MiB");
         auto *table = window.findChild<ServiceTable *>();
@@ -117,6 +124,23 @@ void TableBench::run_with_fake_insserv()
     }
     if (wanted("apply100"))
         measure_apply();
+    if (size <= 1000 && (wanted("states") || wanted("select_while_asking")))
+        measure_states();
+}
+
+void TableBench::measure_states()
+{
+    const StateBench states(size, system.names());
+    if (wanted("states"))
+        states.measure_states();
+    if (wanted("select_while_asking")) {
+        AdminRunlevel window;
+        window.resize(1280, 800);
+        window.show();
+        if (!QTest::qWaitForWindowExposed(&window))
+            qFatal("the window did not show");
+        states.measure_select_while_asking(window);
+    }
 }
 
 // The two runs of the fake insserv are part of every load; their cost is

@@ -31,6 +31,7 @@ private:
     void measure_header_click(ServiceTable *table);
     void measure_find(ServiceTable *table);
     void measure_apply();
+    void measure_states();
     void apply_once(Timings &timings, const ProcessRunner &runner) const;
 
     int size;

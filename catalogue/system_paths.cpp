@@ -74,6 +74,12 @@ QString update_rc_d_program()
     return located(QStringLiteral("/usr/sbin/update-rc.d"));
 }
 
+// Debian's wrapper that runs an init script the way init would.
+QString service_program()
+{
+    return located(QStringLiteral("/usr/sbin/service"));
+}
+
 int process_timeout()
 {
     return timeout_ms;

@@ -14,6 +14,7 @@ QString insserv_config_dir_path();
 QString runlevel_path(const QString &runlevel);
 QString insserv_program();
 QString update_rc_d_program();
+QString service_program();
 
 // The directory the fixed paths are under: empty on the machine itself.
 QString system_root();

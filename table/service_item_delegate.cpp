@@ -4,6 +4,7 @@
 #include "table/colour_contrast.h"
 #include "table/service_table.h"
 
+#include <QApplication>
 #include <QPainter>
 #include <QPainterPath>
 
@@ -59,6 +60,21 @@ void paint_pending_corner(QPainter *painter, const QStyleOptionViewItem &option)
     painter->restore();
 }
 
+QIcon run_state_icon(RunState state)
+{
+    switch (state) {
+    case RunState::Running:
+        return Resource::instance().icon(QStringLiteral("state running"));
+    case RunState::NotRunning:
+        return Resource::instance().icon(QStringLiteral("state not running"));
+    case RunState::Dead:
+        return Resource::instance().icon(QStringLiteral("state dead"));
+    case RunState::Unknown:
+        break;
+    }
+    return Resource::instance().icon(QStringLiteral("state unknown"));
+}
+
 QColor blended(const QColor &colour, const QColor &base)
 {
     return QColor((colour.red() + base.red()) / 2, (colour.green() + base.green()) / 2,
@@ -92,6 +108,8 @@ void ServiceItemDelegate::paint(QPainter *painter, const QStyleOptionViewItem &o
 
     if (runlevel)
         paint_mark(painter, option, index.data(ServiceTable::MarkRole).toString(), inactive(index));
+    else if (index.data(ServiceTable::RunStateRole).isValid())
+        paint_with_run_state(painter, option, index);
     else
         QStyledItemDelegate::paint(painter, option, index);
     if (changed)
@@ -114,6 +132,29 @@ void ServiceItemDelegate::paint_mark(QPainter *painter, const QStyleOptionViewIt
         icon.paint(painter, mark_square(option.rect), Qt::AlignCenter, greyed ? QIcon::Disabled : QIcon::Normal,
                    QIcon::Off);
     }
+}
+
+// The icon comes first, before the override's, so that the states of all rows
+// line up in one column; the background and selection span the whole cell.
+void ServiceItemDelegate::paint_with_run_state(QPainter *painter, const QStyleOptionViewItem &option,
+                                               const QModelIndex &index) const
+{
+    QStyleOptionViewItem cell = option;
+    initStyleOption(&cell, index);
+    const QWidget *widget = option.widget;
+    const QStyle *style = widget ? widget->style() : QApplication::style();
+    style->drawPrimitive(QStyle::PE_PanelItemViewItem, &cell, painter, widget);
+
+    const int margin = style->pixelMetric(QStyle::PM_FocusFrameHMargin, nullptr, widget) + 1;
+    const int side = std::min(style->pixelMetric(QStyle::PM_SmallIconSize, nullptr, widget), cell.rect.height());
+    QRect icon(cell.rect.left() + margin, 0, side, side);
+    icon.moveCenter(QPoint(icon.center().x(), cell.rect.center().y()));
+    // Unknown is the state of every script without a status action: shown faintly.
+    const auto state = RunState(index.data(ServiceTable::RunStateRole).toInt());
+    run_state_icon(state).paint(painter, icon, Qt::AlignCenter,
+                                state == RunState::Unknown ? QIcon::Disabled : QIcon::Normal);
+    cell.rect.setLeft(icon.right() + 1);
+    style->drawControl(QStyle::CE_ItemViewItem, &cell, painter, widget);
 }
 
 // Both state cells of the row read "off", as they do for a disabled service,

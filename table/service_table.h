@@ -7,6 +7,7 @@
 #include "catalogue/change_map.h"
 #include "catalogue/service_info.h"
 #include "table/pending_edits.h"
+#include "runtime/lsb_status.h"
 
 #include <QHash>
 #include <QItemSelection>
@@ -19,6 +20,7 @@
 #include <memory>
 
 class HeaderSources;
+class QAction;
 class ServiceItemDelegate;
 class ServiceTableItem;
 
@@ -49,6 +51,8 @@ public:
         KindRole = Qt::UserRole + 4,
         ChangedRole = Qt::UserRole + 5,
         KillOrderRole = Qt::UserRole + 7,
+        // On a name cell, once known: how the service runs now (a RunState as int).
+        RunStateRole = Qt::UserRole + 8,
     };
     enum CellKind { NameCell = 1, StateCell = 2, RunlevelCell = 3 };
 
@@ -99,6 +103,21 @@ public:
     void select_service(const QString &name, int column);
     QString filter_description() const;
     void show_all_rows();
+
+    // How services run now: shown on their name cells as an icon and a tool tip.
+    // The table never asks; it shows what it is told.
+    void show_run_state(const QString &name, RunState state);
+    static QString run_state_text(RunState state);
+    // The services of the selected cells, and those of names, in the load's
+    // order, which is the boot order.
+    QStringList selected_services() const;
+    QStringList boot_ordered(const QStringList &names) const;
+    // Entries the context menu offers after its own, whatever is selected.
+    void add_context_actions(const QList<QAction *> &actions) { context_actions += actions; }
+    // Rows whose state now does not match how they boot; a header click ends it.
+    // The numbers are those of the status bar's filter requests.
+    enum class RunFilter { None = 0, EnabledNotRunning = 1, DisabledRunning = 2 };
+    void filter_run_state(RunFilter filter);
 
     static const QString enabled_mark;
     static const QString disabled_mark;
@@ -157,6 +176,10 @@ protected:
     QString sequence_text(const Service &service, const QSet<Service> &side) const;
     bool service_enabled(int row) const;
 
+    // How services run now
+    bool passes_run_filter(int row) const;
+    QTableWidgetItem *name_cell_of(const QString &name);
+
     // Dependency highlighting
     QTableWidgetItem *find_service_item(const QString &name);
     void build_dependency_cells();
@@ -205,6 +228,9 @@ protected:
     QList<QTableWidgetItem *> highlighted_items;
     ProcessRunner process_runner = run_process;
     int filtered_column = 0;
+    RunFilter run_filter = RunFilter::None;
+    QList<QAction *> context_actions;
+    QHash<QString, QTableWidgetItem *> name_cells; // built on first use
 
 private:
     std::unique_ptr<ServiceItemDelegate> delegate;

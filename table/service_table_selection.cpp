@@ -58,6 +58,10 @@ void ServiceTable::context_menu(const QPoint &pos)
     } else {
         add("edit service", tr("edit service"), [this] { edit_service(nullptr); });
     }
+    if (!context_actions.isEmpty()) {
+        menu.addSeparator();
+        menu.addActions(context_actions);
+    }
     // The request comes from the viewport, in its coordinates: mapped through the
     // table the menu would open a header's height away from the pointer.
     menu.exec(viewport()->mapToGlobal(pos));

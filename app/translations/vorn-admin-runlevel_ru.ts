@@ -230,6 +230,22 @@
         <source>Pending changes: %1</source>
         <translation>Неприменённых изменений: %1</translation>
     </message>
+    <message>
+        <source>Enabled, not running</source>
+        <translation>Включены, но не работают</translation>
+    </message>
+    <message>
+        <source>Disabled, running</source>
+        <translation>Отключены, но работают</translation>
+    </message>
+    <message>
+        <source>Show the services whose state now differs from how they boot</source>
+        <translation>Показать службы, состояние которых сейчас расходится с настройкой загрузки</translation>
+    </message>
+    <message>
+        <source>Filter by state now</source>
+        <translation>Фильтр по текущему состоянию</translation>
+    </message>
 </context>
 <context>
     <name>AdministratorBar</name>
@@ -547,6 +563,101 @@ Add it anyway?</source>
     </message>
 </context>
 <context>
+    <name>ServiceControl</name>
+    <message>
+        <source>Starting and stopping services needs administrator rights</source>
+        <translation>Для запуска и остановки служб нужны права администратора</translation>
+    </message>
+    <message>
+        <source>Start &amp;now</source>
+        <translation>&amp;Запустить сейчас</translation>
+    </message>
+    <message>
+        <source>St&amp;op now</source>
+        <translation>Ос&amp;тановить сейчас</translation>
+    </message>
+    <message>
+        <source>Restar&amp;t now</source>
+        <translation>&amp;Перезапустить сейчас</translation>
+    </message>
+    <message>
+        <source>Start now</source>
+        <translation>Запустить сейчас</translation>
+    </message>
+    <message>
+        <source>Stop now</source>
+        <translation>Остановить сейчас</translation>
+    </message>
+    <message>
+        <source>Restart now</source>
+        <translation>Перезапустить сейчас</translation>
+    </message>
+    <message>
+        <source>Restart %1 now?</source>
+        <translation>Перезапустить сейчас: %1?</translation>
+    </message>
+    <message>
+        <source>Start %1 now?</source>
+        <translation>Запустить сейчас: %1?</translation>
+    </message>
+    <message>
+        <source>Stop %1 now?</source>
+        <translation>Остановить сейчас: %1?</translation>
+    </message>
+    <message>
+        <source>This happens at once: it is not a pending change, and undo cannot take it back.</source>
+        <translation>Это выполняется сразу, а не как неприменённое изменение, и отменить это нельзя.</translation>
+    </message>
+    <message>
+        <source>Step %1 of %2: %3</source>
+        <translation>Шаг %1 из %2: %3</translation>
+    </message>
+    <message>
+        <source>Asking the services how they run now</source>
+        <translation>Запрос текущего состояния служб</translation>
+    </message>
+    <message>
+        <source>Exit status %1</source>
+        <translation>Код завершения %1</translation>
+    </message>
+    <message>
+        <source>Ended by a signal</source>
+        <translation>Завершён сигналом</translation>
+    </message>
+    <message>
+        <source>Ended: no answer within %1 seconds</source>
+        <translation>Прерван: нет ответа за %1 с</translation>
+    </message>
+    <message>
+        <source>Ended at your request</source>
+        <translation>Прерван по вашему запросу</translation>
+    </message>
+    <message>
+        <source>%1 could not be run</source>
+        <translation>Не удалось запустить %1</translation>
+    </message>
+    <message>
+        <source>Not run</source>
+        <translation>Не запускался</translation>
+    </message>
+    <message>
+        <source>state now: %1</source>
+        <translation>состояние сейчас: %1</translation>
+    </message>
+    <message>
+        <source>Could not start: %1.</source>
+        <translation>Не удалось запустить: %1.</translation>
+    </message>
+    <message>
+        <source>Could not stop: %1.</source>
+        <translation>Не удалось остановить: %1.</translation>
+    </message>
+    <message>
+        <source>Could not restart: %1.</source>
+        <translation>Не удалось перезапустить: %1.</translation>
+    </message>
+</context>
+<context>
     <name>ServiceTable</name>
     <message>
         <source>Changes are applied</source>
@@ -811,6 +922,53 @@ Add it anyway?</source>
     <message>
         <source>Confirmation</source>
         <translation>Подтверждение</translation>
+    </message>
+    <message>
+        <source>Enabled, not running</source>
+        <translation>Включены, но не работают</translation>
+    </message>
+    <message>
+        <source>Disabled, running</source>
+        <translation>Отключены, но работают</translation>
+    </message>
+    <message>
+        <source>Running</source>
+        <translation>Работает</translation>
+    </message>
+    <message>
+        <source>Not running</source>
+        <translation>Не работает</translation>
+    </message>
+    <message>
+        <source>Dead (pid file left)</source>
+        <translation>Аварийно завершена (остался pid-файл)</translation>
+    </message>
+    <message>
+        <source>Unknown</source>
+        <translation>Неизвестно</translation>
+    </message>
+</context>
+<context>
+    <name>StartStopOfferDialog</name>
+    <message>
+        <source>Start and stop now</source>
+        <translation>Запуск и остановка сейчас</translation>
+    </message>
+    <message>
+        <source>Enabling and disabling take effect at the next boot. These services can also be started or stopped now:</source>
+        <translation>Включение и отключение подействуют при следующей загрузке. Эти службы можно также запустить или остановить сейчас:</translation>
+    </message>
+    <message>
+        <source>Enabled, not running: start now</source>
+        <translation>Включены, но не работают: запустить сейчас</translation>
+    </message>
+    <message>
+        <source>Disabled, running: stop now</source>
+        <translation>Отключены, но работают: остановить сейчас</translation>
+    </message>
+    <message>
+        <source>Start and stop the checked services</source>
+        <translation>Запустить и остановить отмеченные службы</translation>
     </message>
 </context>
 <context>

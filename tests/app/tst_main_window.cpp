@@ -184,7 +184,7 @@ private slots:
         select({"cron:3"});
         QTest::keyClick(table(), Qt::Key_F10, Qt::ShiftModifier);
         QCOMPARE(applied.size(), 1);
-        QCOMPARE(watcher.menus, QList<QStringList>({{"ignore", "stop"}}));
+        QCOMPARE(watcher.menus, QList<QStringList>({{"ignore", "stop", "Start &now", "St&op now", "Restar&t now"}}));
     }
 
     void confirmations_data()
@@ -525,7 +525,8 @@ private slots:
         QCOMPARE(image(icons.icon("edit service")), image(QIcon(":/icons/configure.svg")));
         for (const char *name : {"service start", "service stop", "service ignore", "apply all", "find service",
                                  "undo changes", "edit service", "reset service", "toggle", "service enable",
-                                 "service disable", "vorn-runlevel", "exit"})
+                                 "service disable", "vorn-runlevel", "exit", "state running", "state not running",
+                                 "state dead", "state unknown", "start now", "stop now", "restart now", "filter"})
             QVERIFY2(!image(icons.icon(name)).isNull(), name);
         QVERIFY(icons.icon("Service Start").isNull());
     }

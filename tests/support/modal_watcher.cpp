@@ -43,6 +43,8 @@ void ModalWatcher::expect_menu(const QString &entry)
         QAction *chosen = nullptr;
         menus.append(QStringList());
         for (QAction *action : menu->actions()) {
+            if (action->isSeparator())
+                continue;
             menus.last().append(action->text());
             chosen = action->text() == entry ? action : chosen;
         }

@@ -30,6 +30,8 @@ TestRoot::TestRoot()
     const QByteArray fake = script.readAll().replace("@CTL@", QFile::encodeName(path("fake")));
     for (const char *program : {"sbin/insserv", "bin/insserv", "usr/sbin/update-rc.d"})
         write_file(program, fake, true);
+    write_file("usr/sbin/service", QStringLiteral("#!/bin/sh\nprintf '%s\\n' \"$*\" >> '%1/fake/service-calls'\n"
+                                                  "exec '%1/etc/init.d/'\"$1\" \"$2\"\n").arg(path()).toUtf8(), true);
     // Only the fake can be found: never the host's own insserv.
     qputenv("PATH", QFile::encodeName(path("bin") + ":/usr/bin:/bin"));
     test_hooks::set_system_root(directory.path());
@@ -78,6 +80,36 @@ void TestRoot::add_script(const QString &name, const QStringList &fields)
     write_file("etc/init.d/" + name, "#!/bin/sh\n" + header(fields) + "exit 0\n", true);
 }
 
+void TestRoot::add_daemon(const QString &name, const QStringList &fields)
+{
+    static const char body[] = R"(run='@ROOT@/run' name='@NAME@'
+printf '%s %s\n' "$name" "$1" >> '@ROOT@/fake/script-calls'
+case "$1" in
+start)
+    echo "Starting $name"
+    if [ -f "$run/$name.fails" ]; then cat "$run/$name.fails"; rm "$run/$name.fails"; exit 1; fi
+    echo 0 > "$run/$name" ;;
+stop)
+    echo "Stopping $name"
+    echo 3 > "$run/$name" ;;
+restart)
+    "$0" stop && "$0" start ;;
+status)
+    answer=$(cat "$run/$name" 2>/dev/null || echo 3)
+    if [ "$answer" = hang ]; then sleep 30 & echo $! > "$run/$name.child"; wait; fi
+    [ -z "${VORN_LEAK:-}" ] || exit 0
+    exit "$answer" ;;
+*)
+    echo "Usage: $0 {start|stop|restart|status}" >&2
+    exit 3 ;;
+esac
+)";
+    QDir().mkpath(path("run"));
+    QDir().mkpath(path("fake"));
+    const QByteArray text = QByteArray(body).replace("@ROOT@", QFile::encodeName(path())).replace("@NAME@", name.toUtf8());
+    write_file("etc/init.d/" + name, "#!/bin/sh\n" + header(fields) + text, true);
+}
+
 void TestRoot::add_links(const QString &runlevels, const QString &link_name)
 {
     for (const QChar runlevel : runlevels) {
@@ -93,7 +125,12 @@ void TestRoot::set_listing(const QStringList &lines)
 
 QStringList TestRoot::calls(bool preliminary) const
 {
-    QStringList lines = QString::fromUtf8(read_file(preliminary ? "fake/preliminary-calls" : "fake/calls")).split('\n');
+    return lines_of(preliminary ? "fake/preliminary-calls" : "fake/calls");
+}
+
+QStringList TestRoot::lines_of(const QString &relative) const
+{
+    QStringList lines = QString::fromUtf8(read_file(relative)).split('\n');
     lines.removeLast();
     return lines;
 }

@@ -14,6 +14,12 @@
 // name (the last argument), "update-rc.d NAME", "listing" for "-s" and
 // "preliminary" for the run without arguments; a key "=" followed by a whole
 // command line as recorded acts on that command only.
+//
+// Debian's "service" is a fake too ("/usr/sbin/service"): it records its command
+// lines and runs the root's own script. A daemon's script answers each action:
+// its status action exits with what set_status_answer() last said ("0", "3",
+// "hang" to hang with a child...; "3" at first), start and stop set that answer
+// to "0" and "3", and every action it is asked is recorded.
 class TestRoot
 {
 public:
@@ -49,6 +55,13 @@ public:
     // Makes the real insserv refuse these arguments on the root itself, though not in the
     // private copy an apply is rehearsed on: as if the machine had changed unseen.
     void fail_on_machine(const QString &arguments);
+    void add_daemon(const QString &name, const QStringList &fields);
+    void set_status_answer(const QString &name, const QString &answer) { write_file("run/" + name, answer.toUtf8()); }
+    // The next start of the daemon prints this and fails.
+    void set_start_failure(const QString &name, const QString &output) { write_file("run/" + name + ".fails", output.toUtf8()); }
+    // "NAME ACTION" of every daemon script run, and the fake service's command lines.
+    QStringList script_calls() const { return lines_of("fake/script-calls"); }
+    QStringList service_calls() const { return lines_of("fake/service-calls"); }
 
     void set_listing(const QStringList &lines);
     // One of "exit N", "crash", "hang" (after any output), "silent" (no output, no
@@ -61,5 +74,7 @@ public:
     void clear_calls();
 
 private:
+    QStringList lines_of(const QString &relative) const;
+
     QTemporaryDir directory;
 };

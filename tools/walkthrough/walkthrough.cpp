@@ -25,6 +25,8 @@
 #include <QScreen>
 #include <QTest>
 #include <QTimer>
+#include <QStatusBar>
+#include <QToolButton>
 #include <QToolTip>
 
 #include <functional>
@@ -350,6 +352,75 @@ void russian_steps(Walk &walk, const QString &suffix)
                });
 }
 
+// Every service's state now has been asked and shown.
+void wait_for_states(Walk &walk)
+{
+    const auto known = [&walk] {
+        for (int row = 0; row < walk.table()->rowCount(); ++row) {
+            if (!walk.table()->item(row, 0)->data(ServiceTable::RunStateRole).isValid())
+                return false;
+        }
+        return true;
+    };
+    if (!QTest::qWaitFor(known, 10000))
+        qFatal("the states of the services did not arrive");
+}
+
+void show_tool_tip(Walk &walk)
+{
+    const QRect cell = walk.table()->visualItemRect(walk.table()->currentItem());
+    QToolTip::showText(walk.table()->viewport()->mapToGlobal(cell.center()), walk.table()->currentItem()->toolTip(),
+                       walk.table()->viewport());
+}
+
+// How services run now: the four states (dbstore dead, with its tool tip), the
+// filter of enabled services that do not run, the question before "Stop now",
+// and the offer after an apply that disabled cronwheel and enabled webhall.
+void running_steps(Walk &walk, const QString &prefix)
+{
+    const auto text = [](const char *source) { return QCoreApplication::translate("ServiceControl", source); };
+    wait_for_states(walk);
+    walk.select(QStringLiteral("dbstore"), QStringLiteral("name"));
+    show_tool_tip(walk);
+    shoot(prefix + QStringLiteral("running-states"));
+    QToolTip::hideText();
+    auto *filters = walk.window.statusBar()->findChild<QToolButton *>();
+    with_modal([filters] { filters->showMenu(); },
+               [](QWidget *popup) {
+                   auto *menu = qobject_cast<QMenu *>(popup);
+                   menu->setActiveAction(menu->actions().first());
+                   QTest::keyClick(menu, Qt::Key_Return);
+               });
+    shoot(prefix + QStringLiteral("running-filter"));
+    for (QPushButton *show_all : walk.window.statusBar()->findChildren<QPushButton *>())
+        show_all->click();
+    walk.select(QStringLiteral("cronwheel"), QStringLiteral("name"));
+    with_modal([&] { walk.trigger(text("St&op now")); },
+               [prefix](QWidget *question) {
+                   shoot(prefix + QStringLiteral("running-stop-confirm"));
+                   press(question, QMessageBox::No);
+               });
+    walk.select(QStringLiteral("cronwheel"), QStringLiteral("start"));
+    walk.trigger(QCoreApplication::translate("AdminRunlevel", "&Disable service"));
+    walk.select(QStringLiteral("webhall"), QStringLiteral("start"));
+    walk.trigger(QCoreApplication::translate("AdminRunlevel", "&Enable service"));
+    with_modal([&] { walk.trigger(QCoreApplication::translate("AdminRunlevel", "&Apply all changes")); },
+               [prefix](QWidget *question) {
+                   when_modal(
+                       [prefix](QWidget *result) {
+                           when_modal(
+                               [prefix](QWidget *offer) {
+                                   shoot(prefix + QStringLiteral("running-offer"));
+                                   qobject_cast<QDialog *>(offer)->reject();
+                               },
+                               result);
+                           press(result, QMessageBox::Ok);
+                       },
+                       question);
+                   press(question, QMessageBox::Yes);
+               });
+}
+
 // A dark colour scheme in the manner of Breeze Dark.
 QPalette dark_palette()
 {
@@ -388,7 +459,7 @@ int main(int argc, char **argv)
     QApplication application(argc, argv);
     if (argc < 2)
         qFatal("usage: walkthrough OUTPUT-DIRECTORY "
-               "[editing|adwaita|no-icons|dark|session|states|ru|ru-no-icons|first-window]");
+               "[editing|adwaita|no-icons|dark|session|states|running|ru|ru-no-icons|ru-running|first-window]");
     output_dir = QString::fromLocal8Bit(argv[1]);
     const QString scenario = argc > 2 ? QString::fromLocal8Bit(argv[2]) : QStringLiteral("editing");
     load_translations({QStringLiteral(TRANSLATIONS_DIR)});
@@ -402,6 +473,8 @@ int main(int argc, char **argv)
     Walk walk(window);
     if (scenario == QLatin1String("first-window")) {
         shoot(QStringLiteral("first-window"));
+    } else if (scenario.endsWith(QLatin1String("running"))) {
+        running_steps(walk, scenario == QLatin1String("ru-running") ? QStringLiteral("ru-") : QString());
     } else if (scenario == QLatin1String("session")) {
         find_and_edit_marks(walk);
         edit_and_reset(walk);
