@@ -9,6 +9,7 @@
 #include "apply/details_box.h"
 #include "apply/plan_text.h"
 #include "catalogue/administrator_rights.h"
+#include "dependencies/boot_order_window.h"
 #include <vorn_help_menu.h>
 #include <vornintegration.h>
 #include "table/service_table.h"
@@ -49,6 +50,7 @@ AdminRunlevel::AdminRunlevel()
     }
     notice_bar = new NoticeBar;
     central_layout->addWidget(notice_bar);
+    connect(notice_bar, &NoticeBar::edit_requested, this, [this](const QString &service) { table->edit_later(service); });
 
     service_control = new ServiceControl(this, administrator);
     build_actions();
@@ -139,6 +141,8 @@ void AdminRunlevel::build_actions()
     find = make_action("find service", tr("&Find"));
     find->setShortcuts(QKeySequence::Find);
     reset = make_action("reset service", tr("&Reset to defaults"), tr("CTRL+R"));
+    boot_order = make_action("boot order", tr("&Boot order"), tr("CTRL+B"));
+    boot_order->setToolTip(tr("The boot of a runlevel as a picture: what starts when, and what waits for what"));
     // Toggling is reached by its key only: no menu entry, no button.
     addAction(toggle);
     if (!administrator) {
@@ -154,6 +158,7 @@ void AdminRunlevel::build_actions()
     connect(edit, &QAction::triggered, this, &AdminRunlevel::edit_service);
     connect(find, &QAction::triggered, this, &AdminRunlevel::find_service);
     connect(reset, &QAction::triggered, this, &AdminRunlevel::reset_service_defaults);
+    connect(boot_order, &QAction::triggered, this, &AdminRunlevel::show_boot_order);
 }
 
 void AdminRunlevel::build_menus()
@@ -168,7 +173,7 @@ void AdminRunlevel::build_menus()
     action->addActions({start_on_level, stop_on_level, ignore_on_level});
     service->addMenu(state);
     service->addMenu(action);
-    service->addActions({edit, find, reset});
+    service->addActions({edit, find, reset, boot_order});
     service->addSeparator();
     service->addActions(service_control->actions());
 
@@ -205,6 +210,8 @@ void AdminRunlevel::build_tool_bar()
     tool_bar->addActions({ignore_on_level, start_on_level, stop_on_level});
     tool_bar->addSeparator();
     tool_bar->addActions({find, reset, edit});
+    tool_bar->addSeparator();
+    tool_bar->addAction(boot_order);
     addToolBar(tool_bar);
 }
 
@@ -238,6 +245,10 @@ void AdminRunlevel::rebuild_table()
     service_control->attach(table);
     connect(table->horizontalHeader(), &QHeaderView::sectionClicked, this, &AdminRunlevel::show_table_state);
     table->select_service(current_service, current_column);
+    if (boot_order_window) {
+        boot_order_window->show_table(table);
+        connect(table, &ServiceTable::table_changed, boot_order_window, &BootOrderWindow::pending_changed);
+    }
     status->show_stale(false);
     show_table_state();
     show_notices();
@@ -251,7 +262,7 @@ void AdminRunlevel::show_notices()
         if (!notice.details.isEmpty())
             details.append(notice.details);
     }
-    notice_bar->show_notices(texts, details.join(QStringLiteral("\n\n")));
+    notice_bar->show_notices(texts, details.join(QStringLiteral("\n\n")), table->services_to_repair());
 }
 
 void AdminRunlevel::show_table_state()
@@ -285,6 +296,8 @@ void AdminRunlevel::selection_changed(bool any, bool many, bool state, bool leve
     if (!any) {
         for (QAction *action : {enable, disable, start_on_level, ignore_on_level, stop_on_level, toggle, reset, edit})
             action->setEnabled(false);
+        table->highlight_services_dependencies(false);
+        status->show_dependencies(QString());
         return;
     }
     enable->setEnabled(!level);
@@ -296,6 +309,7 @@ void AdminRunlevel::selection_changed(bool any, bool many, bool state, bool leve
     reset->setEnabled(!state && !level && !apply_all->isEnabled() && administrator);
     edit->setEnabled(!many && !state && !level);
     table->highlight_services_dependencies(edit->isEnabled());
+    status->show_dependencies(table->dependency_summary());
 }
 
 // Services the boot cannot do without are named before the question itself.
@@ -414,6 +428,24 @@ void AdminRunlevel::dependencies_written()
         rebuild_table();
     else
         status->show_stale(true);
+}
+
+// A window of its own, beside the table: the service chosen in either is
+// chosen in the other.
+void AdminRunlevel::show_boot_order()
+{
+    if (!boot_order_window) {
+        boot_order_window = new BootOrderWindow(this);
+        connect(boot_order_window, &BootOrderWindow::service_selected, this,
+                [this](const QString &service) { table->select_service(service, 0); });
+        boot_order_window->show_table(table);
+        connect(table, &ServiceTable::table_changed, boot_order_window, &BootOrderWindow::pending_changed);
+    }
+    if (const QTableWidgetItem *current = table->currentItem())
+        boot_order_window->select(current->data(ServiceTable::ServiceNameRole).toString());
+    boot_order_window->show();
+    boot_order_window->raise();
+    boot_order_window->activateWindow();
 }
 
 void AdminRunlevel::closeEvent(QCloseEvent *event)

@@ -5,6 +5,7 @@
 #include <QMainWindow>
 
 class AdminStatusBar;
+class BootOrderWindow;
 class NoticeBar;
 class AdministratorBar;
 class QAction;
@@ -57,6 +58,7 @@ private slots:
     void show_notices();
     void configuration_changed(const QStringList &services);
     void restart_as_administrator();
+    void show_boot_order();
 
 private:
     QAction *make_action(const char *icon, const QString &text);
@@ -87,6 +89,7 @@ private:
     NoticeBar *notice_bar = nullptr;
     AdministratorBar *administrator_bar = nullptr;
     ServiceControl *service_control = nullptr;
+    BootOrderWindow *boot_order_window = nullptr;
 
     QAction *apply_all = nullptr;
     QAction *undo_all = nullptr;
@@ -101,6 +104,7 @@ private:
     QAction *edit = nullptr;
     QAction *find = nullptr;
     QAction *reset = nullptr;
+    QAction *boot_order = nullptr;
 
     QList<QAction *> suspended_actions;
     QSignalMapper *state_mapper = nullptr;

@@ -14,12 +14,14 @@ AdminStatusBar::AdminStatusBar(QWidget *parent)
     , filter(new QLabel)
     , show_all(new QPushButton(tr("Show all services")))
     , stale_notice(new QLabel(tr("The table no longer matches the system: reload it to see the changes (F5)")))
+    , dependencies(new QLabel)
 {
+    dependencies->setTextFormat(Qt::RichText);
     show_all->setFlat(true);
     // A longer text is cut rather than widening the window: hidden, the notice
     // would still widen the first window to its own length, and a filter's
     // description would widen it at every header click.
-    for (QLabel *label : {pending, filter, stale_notice})
+    for (QLabel *label : {pending, filter, stale_notice, dependencies})
         label->setMinimumWidth(1);
     connect(show_all, &QPushButton::clicked, this, &AdminStatusBar::show_all_requested);
     build_run_filters();
@@ -27,6 +29,7 @@ AdminStatusBar::AdminStatusBar(QWidget *parent)
     addWidget(run_filters);
     addWidget(filter);
     addWidget(show_all);
+    addWidget(dependencies);
     addPermanentWidget(stale_notice);
     show_pending(0);
     show_filter(QString());
@@ -65,4 +68,10 @@ void AdminStatusBar::build_run_filters()
     run_filters->setMenu(menu);
     run_filters->setPopupMode(QToolButton::InstantPopup);
     run_filters->setAutoRaise(true);
+}
+
+void AdminStatusBar::show_dependencies(const QString &summary)
+{
+    dependencies->setText(summary);
+    dependencies->setVisible(!summary.isEmpty());
 }

@@ -19,6 +19,8 @@ public:
     void show_pending(int changes);
     void show_filter(const QString &description);
     void show_stale(bool stale);
+    // What the highlighting colours of the selected service mean (rich text).
+    void show_dependencies(const QString &summary);
 
 signals:
     void show_all_requested();
@@ -33,4 +35,5 @@ private:
     QLabel *filter = nullptr;
     QPushButton *show_all = nullptr;
     QLabel *stale_notice = nullptr;
+    QLabel *dependencies = nullptr;
 };

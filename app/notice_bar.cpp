@@ -4,6 +4,7 @@
 
 #include <QHBoxLayout>
 #include <QLabel>
+#include <QMenu>
 #include <QMessageBox>
 #include <QPushButton>
 #include <QStyle>
@@ -13,6 +14,7 @@ NoticeBar::NoticeBar(QWidget *parent)
     : QFrame(parent)
     , text(new QLabel)
     , details_button(new QPushButton(tr("Details…")))
+    , edit_button(new QPushButton(tr("Edit dependencies…")))
 {
     setFrameShape(QFrame::StyledPanel);
     setAutoFillBackground(true);
@@ -35,14 +37,21 @@ NoticeBar::NoticeBar(QWidget *parent)
     auto *layout = new QHBoxLayout(this);
     layout->addWidget(icon, 0, Qt::AlignTop);
     layout->addWidget(text, 1);
+    layout->addWidget(edit_button, 0, Qt::AlignTop);
     layout->addWidget(details_button, 0, Qt::AlignTop);
     layout->addWidget(close, 0, Qt::AlignTop);
     hide();
 }
 
-void NoticeBar::show_notices(const QStringList &texts, const QString &notice_details)
+void NoticeBar::show_notices(const QStringList &texts, const QString &notice_details, const QStringList &services)
 {
     text->setText(texts.join(QStringLiteral("\n\n")));
+    delete edit_button->menu();
+    auto *menu = new QMenu(edit_button);
+    for (const QString &service : services)
+        connect(menu->addAction(service), &QAction::triggered, this, [this, service] { emit edit_requested(service); });
+    edit_button->setMenu(menu);
+    edit_button->setVisible(!services.isEmpty());
     details = notice_details;
     details_button->setVisible(!details.isEmpty());
     setVisible(!texts.isEmpty());

@@ -16,7 +16,11 @@ public:
     explicit NoticeBar(QWidget *parent = nullptr);
 
     // Shows the texts, one paragraph each, with their details; hides the bar when there are none.
-    void show_notices(const QStringList &texts, const QString &details);
+    // The services are offered for editing their dependencies.
+    void show_notices(const QStringList &texts, const QString &details, const QStringList &services = {});
+
+signals:
+    void edit_requested(const QString &service);
 
 private slots:
     void show_details();
@@ -24,5 +28,6 @@ private slots:
 private:
     QLabel *text = nullptr;
     QPushButton *details_button = nullptr;
+    QPushButton *edit_button = nullptr;
     QString details;
 };

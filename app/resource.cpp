@@ -37,6 +37,7 @@ Resource::Resource()
         {"state dead", "emblem-warning"},          {"state unknown", "dialog-question"},
         {"start now", "media-playback-start"},     {"stop now", "media-playback-stop"},
         {"restart now", "media-playlist-repeat"},  {"filter", "view-filter"},
+        {"boot order", "distribute-graph-directed"},
     };
     for (const auto &name : names)
         icons[QLatin1String(name.first)] = themed_or_own(QLatin1String(name.second));

@@ -1,5 +1,7 @@
 #pragma once
 
+#include "catalogue/dependency_graph.h"
+
 #include <QHash>
 #include <QList>
 #include <QString>
@@ -25,6 +27,7 @@ struct InsservMessage
     QString user;    // the service that needs it
     QString levels;  // "2 3 4 5"
     QString line;    // insserv's own words
+    bool stopping = false; // a loop or $all at shutdown rather than at boot
 
     bool is_fatal() const { return kind != Expected && kind != Overlap && kind != Other; }
 };
@@ -33,5 +36,18 @@ struct InsservMessage
 // the scripts that provide them ("avahi-daemon") through names_to_scripts.
 QList<InsservMessage> parse_insserv_messages(const QString &text, const QHash<QString, QString> &names_to_scripts);
 
-// The message as a sentence that names the services and what to do.
+// The message as a sentence that names the services and what to do, and the
+// services whose dependencies the user may want to edit for it.
+struct Explanation
+{
+    QString sentence;
+    QStringList services;
+};
+
+// With the graph of the headers the message is about, a loop is told as its
+// whole chain and the other sentences name the fields and files concerned.
+Explanation explain(const InsservMessage &message, const DependencyGraph *graph = nullptr);
 QString plain_words(const InsservMessage &message);
+
+// "a requires b (Required-Start in FILE); b requires $x (...), which a provides (...)"
+QString chain_text(const QList<Requirement> &chain);

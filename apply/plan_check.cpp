@@ -45,18 +45,35 @@ QString not_executable_hint(const QString &service)
 
 } // namespace
 
-QStringList explained(const QString &text, const ApplyPlan &plan, const QHash<QString, QString> &names_to_scripts)
+QStringList explained(const QString &text, const ApplyPlan &plan, const QHash<QString, QString> &names_to_scripts,
+                      const DependencyGraph *graph, QStringList *services)
 {
     QStringList sentences;
     for (const InsservMessage &message : parse_insserv_messages(text, names_to_scripts)) {
         if (message.kind == InsservMessage::Expected)
             continue;
         const QString because = missing_because_of_plan(message, plan);
-        const QString sentence = because.isEmpty() ? plain_words(message) : because;
+        const Explanation explanation = explain(message, graph);
+        const QString sentence = because.isEmpty() ? explanation.sentence : because;
         if (!sentences.contains(sentence))
             sentences.append(sentence);
+        for (const QString &service : explanation.services) {
+            if (services && !services->contains(service))
+                services->append(service);
+        }
     }
     return sentences;
+}
+
+QMap<QString, QByteArray> overrides_after(const ApplyPlan &plan, QMap<QString, QByteArray> overrides)
+{
+    for (const PlanStep &step : plan.steps) {
+        if (step.kind == PlanStep::WriteOverride)
+            overrides.insert(step.service, step.content);
+        else if (step.kind == PlanStep::DeleteOverride)
+            overrides.remove(step.service);
+    }
+    return overrides;
 }
 
 QStringList state_changes(const BootConfiguration &before, const BootConfiguration &after, const QStringList &touched)
@@ -75,15 +92,17 @@ QStringList state_changes(const BootConfiguration &before, const BootConfigurati
 }
 
 QStringList rehearsal_problems(const ApplyPlan &plan, const Rehearsal &rehearsal,
-                               const QHash<QString, QString> &names_to_scripts)
+                               const QHash<QString, QString> &names_to_scripts, const DependencyGraph *graph)
 {
     if (rehearsal.outcome.error) {
-        QStringList problems{rehearsal.outcome.error->message()};
-        for (const QString &sentence : explained(rehearsal.outcome.error->message(), plan, names_to_scripts)) {
-            if (!rehearsal.outcome.error->message().contains(sentence))
+        // insserv's own words stay in the details where they can be explained.
+        const QString message = rehearsal.outcome.error->message();
+        QStringList problems;
+        for (const QString &sentence : explained(message, plan, names_to_scripts, graph)) {
+            if (!message.contains(sentence))
                 problems.append(sentence);
         }
-        return problems;
+        return problems.isEmpty() ? QStringList{message} : problems;
     }
     QStringList problems;
     if (rehearsal.setup_after.refused) {
@@ -95,7 +114,7 @@ QStringList rehearsal_problems(const ApplyPlan &plan, const Rehearsal &rehearsal
         }
         if (!rehearsal.setup_before.refused || !added.isEmpty()) {
             const QStringList sentences = explained(added.isEmpty() ? rehearsal.setup_after.messages : added.join('\n'),
-                                                    plan, names_to_scripts);
+                                                    plan, names_to_scripts, graph);
             problems += sentences.isEmpty() ? QStringList{rehearsal.setup_after.messages} : sentences;
         }
     }

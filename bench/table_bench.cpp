@@ -2,6 +2,7 @@
 
 #include "app/admin_runlevel.h"
 #include "app/find_service_dialog.h"
+#include "bench/boot_order_bench.h"
 #include "bench/measure.h"
 #include "bench/state_bench.h"
 #include "catalogue/test_hooks.h"
@@ -122,6 +123,8 @@ void TableBench::run_with_fake_insserv()
         if (wanted("find"))
             measure_find(table);
     }
+    if (wanted("boot_order"))
+        measure_boot_order(size);
     if (wanted("apply100"))
         measure_apply();
     if (size <= 1000 && (wanted("states") || wanted("select_while_asking")))

@@ -101,3 +101,14 @@ QStringList ServiceInfo::virtual_facility_names()
     names.sort(Qt::CaseSensitive);
     return names;
 }
+
+QList<FacilityDefinition> facility_definitions()
+{
+    QList<FacilityDefinition> definitions;
+    for (const QString &path : insserv_config_files()) {
+        const FacilityMap facilities = read_insserv_config(path);
+        for (auto facility = facilities.cbegin(); facility != facilities.cend(); ++facility)
+            definitions.append({facility.key().name, facility.value(), path.mid(system_root().size())});
+    }
+    return definitions;
+}

@@ -5,9 +5,11 @@
 #include "dependencies/dependencies_widget.h"
 #include "table/service_table.h"
 
+#include <QCoreApplication>
 #include <QDialogButtonBox>
 #include <QFormLayout>
 #include <QLabel>
+#include <QListWidget>
 #include <QMessageBox>
 #include <QPushButton>
 #include <QVBoxLayout>
@@ -23,12 +25,44 @@ DependenciesDialog::DependenciesDialog(ServiceTable *table, const QString &servi
     widget->setSizePolicy(QSizePolicy::Expanding, QSizePolicy::Expanding);
     connect(widget, &DependenciesWidget::dependencies_changed, this, &DependenciesDialog::changed);
 
+    auto *editing = new QHBoxLayout;
+    editing->addWidget(widget, 3);
+    editing->addLayout(build_required_by(table, service_name), 2);
     auto *layout = new QVBoxLayout(this);
     layout->addLayout(build_fields(info));
-    layout->addWidget(widget);
+    layout->addLayout(editing);
     layout->addWidget(build_buttons());
     // The tree's own size hint leaves room for a handful of rows only.
-    resize(sizeHint().expandedTo(QSize(560, 620)));
+    resize(sizeHint().expandedTo(QSize(760, 620)));
+}
+
+// What disabling or changing this service touches: read only, from the headers
+// the table loaded. A name other than the service's own says how it is asked
+// for (an alias, a facility such as $portmap).
+QLayout *DependenciesDialog::build_required_by(ServiceTable *table, const QString &service_name)
+{
+    auto *list = new QListWidget;
+    list->setObjectName(QStringLiteral("required by"));
+    list->setSelectionMode(QAbstractItemView::NoSelection);
+    list->setFocusPolicy(Qt::NoFocus);
+    for (const Requirement &requirement : required_by(table->dependency_graph(), service_name)) {
+        const QString how = requirement.name == service_name
+            ? requirement.field
+            : tr("%1: %2").arg(requirement.field, requirement.name);
+        auto *item = new QListWidgetItem(tr("%1 (%2)").arg(requirement.waiting, how), list);
+        item->setToolTip(QCoreApplication::translate("DependencyGraph", "%1 in %2").arg(requirement.field, requirement.file));
+        // Should-Start and "+" only order: lighter in the table, in italics here.
+        QFont font = item->font();
+        font.setItalic(!requirement.strong());
+        item->setFont(font);
+    }
+    auto *label = new QLabel(list->count() == 0 ? tr("Required by no service") : tr("Required by"));
+    label->setTextFormat(Qt::PlainText);
+    label->setBuddy(list);
+    auto *column = new QVBoxLayout;
+    column->addWidget(label);
+    column->addWidget(list);
+    return column;
 }
 
 // Header values come from any script on the machine: they are shown as they

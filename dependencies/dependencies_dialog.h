@@ -6,6 +6,7 @@
 
 class DependenciesWidget;
 class QFormLayout;
+class QLayout;
 class QPushButton;
 class ServiceInfo;
 class ServiceTable;
@@ -36,6 +37,7 @@ public slots:
 private:
     QFormLayout *build_fields(const ServiceInfo &info);
     QWidget *build_buttons();
+    QLayout *build_required_by(ServiceTable *table, const QString &service_name);
     static QString field_label(const QString &field);
 
     DependenciesWidget *widget = nullptr;

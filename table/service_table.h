@@ -5,6 +5,7 @@
 #include "apply/rehearsal.h"
 #include "catalogue/boot_configuration.h"
 #include "catalogue/change_map.h"
+#include "catalogue/dependency_graph.h"
 #include "catalogue/service_info.h"
 #include "table/pending_edits.h"
 #include "runtime/lsb_status.h"
@@ -21,6 +22,7 @@
 
 class HeaderSources;
 class QAction;
+class QMessageBox;
 class ServiceItemDelegate;
 class ServiceTableItem;
 
@@ -87,8 +89,19 @@ public:
     // The boot configuration as the load read it, and what it found worth telling.
     const BootConfiguration &loaded_configuration() const { return configuration; }
     QList<TableNotice> load_notices() const { return notices; }
+    // The services whose dependencies the notices ask to change.
+    QStringList services_to_repair() const { return repair; }
     // Every provided name with the script that provides it.
     QHash<QString, QString> names_to_scripts() const;
+    // Who waits for whom, from the headers as the load read them and the
+    // insserv configuration; the second with the overrides a plan leaves.
+    const DependencyGraph &dependency_graph();
+    DependencyGraph dependency_graph_with(const QMap<QString, QByteArray> &overrides);
+    // What the colours of the selected service's highlighting mean, as rich
+    // text in those colours; empty while no single service is highlighted.
+    QString dependency_summary() const { return dependency_sentence; }
+    // Opens the dependencies editor of a service once what runs now returns.
+    void edit_later(const QString &name);
 
     int pending_changes() const { return changes.size(); }
     // The pending edits, to be registered again on another table; registering
@@ -183,6 +196,7 @@ protected:
     // Dependency highlighting
     QTableWidgetItem *find_service_item(const QString &name);
     void build_dependency_cells();
+    void highlight_dependants(const QTableWidgetItem *item);
 
     // Applying
     void run_insserv(const Service &service, const QString &level, const QString &value, bool force,
@@ -192,6 +206,10 @@ protected:
     bool machine_unchanged(const BootConfiguration &since);
     Rehearsal rehearsed(const ApplyPlan &plan);
     void show_refusal(const ApplyPlan &plan, const Rehearsal &rehearsal, const QStringList &problems);
+    void show_failure(const ApplyPlan &plan, const PlanOutcome &outcome);
+    QStringList services_to_edit(const ApplyPlan &plan, const Rehearsal &rehearsal);
+    // Runs the box with a way to open the dependencies editor on one of the services.
+    void exec_offering_edit(QMessageBox &box, const QStringList &services);
 
     bool state_cell_selected = false;
     bool enabled_state_selected = false;
@@ -222,6 +240,7 @@ protected:
     bool listing_refused = false;
     QString refusal; // insserv's words when it refused to list the setup
     QList<TableNotice> notices;
+    QStringList repair;
     QSet<QString> overridden; // services with a file in the overrides directory
     ChangeMap changes;
     ChangeMap loaded_values;
@@ -231,6 +250,8 @@ protected:
     RunFilter run_filter = RunFilter::None;
     QList<QAction *> context_actions;
     QHash<QString, QTableWidgetItem *> name_cells; // built on first use
+    std::unique_ptr<DependencyGraph> graph;        // built on first use
+    QString dependency_sentence;
 
 private:
     std::unique_ptr<ServiceItemDelegate> delegate;

@@ -114,7 +114,7 @@ void ServiceTable::show_refusal(const ApplyPlan &plan, const Rehearsal &rehearsa
                         + QStringLiteral("\n\n") + problems.join(QLatin1Char('\n')),
                     QMessageBox::Ok, this);
     set_readable_details(box, details.join(QStringLiteral("\n\n")));
-    box.exec();
+    exec_offering_edit(box, services_to_edit(plan, rehearsal));
 }
 
 ServiceTable::PlanResult ServiceTable::run_plan(const ApplyPlan &given, const PlanConfirmation &confirm, const QString &result,
@@ -125,7 +125,8 @@ ServiceTable::PlanResult ServiceTable::run_plan(const ApplyPlan &given, const Pl
     const Rehearsal rehearsal = rehearsed(given);
     const ApplyPlan &plan = rehearsal.plan;
     if (rehearsal.available) {
-        const QStringList problems = rehearsal_problems(plan, rehearsal, names_to_scripts());
+        const DependencyGraph after = dependency_graph_with(rehearsal.after.overrides);
+        const QStringList problems = rehearsal_problems(plan, rehearsal, names_to_scripts(), &after);
         if (!problems.isEmpty()) {
             show_refusal(plan, rehearsal, problems);
             return PlanResult::NotRun;
@@ -145,7 +146,7 @@ ServiceTable::PlanResult ServiceTable::run_plan(const ApplyPlan &given, const Pl
         execute_plan(plan, before, plan.intended, process_runner, reporter(dialog.get(), tr("Step %1 of %2: %3")));
     dialog.reset();
     if (outcome.error) {
-        outcome.error->show(outcome_details(outcome));
+        show_failure(plan, outcome);
         return PlanResult::Failed;
     }
     if (!result.isEmpty()) {

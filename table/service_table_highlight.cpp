@@ -23,9 +23,13 @@ void ServiceTable::highlight_services_dependencies(bool on)
 {
     const QList<QTableWidgetItem *> previous = highlighted_items;
     highlighted_items.clear();
+    dependency_sentence.clear();
     if (on) {
-        for (QTableWidgetItem *cell : selectedItems())
+        const QList<QTableWidgetItem *> selected = selectedItems();
+        for (QTableWidgetItem *cell : selected)
             highlight_service_dependencies(cell);
+        if (selected.size() == 1)
+            highlight_dependants(selected.first());
     }
     // Back to the palette's text colour: a fixed black would vanish on the base
     // of a dark colour scheme.

@@ -150,29 +150,40 @@ bool ServiceTable::read_listing()
 // The services insserv names become the table's words for them.
 void ServiceTable::report_refused_setup()
 {
-    QStringList sentences;
+    QStringList sentences, services;
     for (const InsservMessage &message : parse_insserv_messages(refusal, names_to_scripts())) {
-        if (message.is_fatal())
-            sentences.append(plain_words(message));
+        if (!message.is_fatal())
+            continue;
+        const Explanation explanation = explain(message, &dependency_graph());
+        sentences.append(explanation.sentence);
+        services += explanation.services;
     }
     sentences.removeDuplicates();
+    services.removeDuplicates();
     notices.append({tr("insserv refuses the boot configuration as it is: %1 The table shows the links as they are; "
                        "change what it names to repair it.")
                         .arg(sentences.isEmpty() ? tr("it gives no reason.") : sentences.join(QLatin1Char(' '))),
                     refusal});
+    repair = services;
 }
 
 // Services disabled the Debian way make insserv warn at every run that their
 // links override their headers; that is what disabling means, not news.
 void ServiceTable::report_warnings(const QString &errors)
 {
-    QStringList shown;
+    QStringList shown, sentences;
     for (const InsservMessage &message : parse_insserv_messages(errors, {})) {
-        if (message.kind != InsservMessage::Expected)
-            shown.append(message.line);
+        if (message.kind == InsservMessage::Expected)
+            continue;
+        shown.append(message.line);
+        if (message.kind != InsservMessage::Other)
+            sentences.append(plain_words(message));
     }
+    sentences.removeDuplicates();
+    const QString text = tr("insserv warns about the boot configuration.");
     if (!shown.isEmpty())
-        notices.append({tr("insserv warns about the boot configuration."), shown.join(QLatin1Char('\n'))});
+        notices.append({sentences.isEmpty() ? text : text + QLatin1Char(' ') + sentences.join(QLatin1Char(' ')),
+                        shown.join(QLatin1Char('\n'))});
 }
 
 // The links decide what a linked service looks like; the listing is kept for

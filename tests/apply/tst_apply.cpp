@@ -4,6 +4,7 @@
 #include "catalogue/system_paths.h"
 #include "catalogue/test_hooks.h"
 #include "tests/support/fixture.h"
+#include "tests/support/graph_fixture.h"
 
 #include <csignal>
 #include <sys/resource.h>
@@ -414,34 +415,59 @@ private slots:
         QTEST(preview.mid(1).join(" | ").replace('\n', "; "), "preview");
     }
 
+    // insserv's lines as sentences, told from the headers of the graph: a loop as its whole chain,
+    // whichever end insserv names; in brackets, the services offered for editing.
     void insserv_messages_in_plain_words_data()
     {
         QTest::addColumn<QString>("line");
         QTest::addColumn<QString>("words");
+        const QString loop = "These services wait for each other at boot, so insserv cannot order them: cron requires "
+                             "$syslog (Required-Start in /etc/init.d/cron), which rsyslog provides ($syslog in "
+                             "/etc/insserv.conf); rsyslog requires cron (Required-Start in /etc/insserv/overrides/rsyslog). "
+                             "Remove one of these dependencies. [cron, rsyslog]";
+        QTest::newRow("loop") << "insserv: There is a loop between service rsyslog and cron if started" << loop;
+        QTest::newRow("loop, from the other end") << "insserv: There is a loop between service cron and rsyslog if started"
+                                                  << loop;
+        QTest::newRow("loop, one service named") << "insserv:  loop involving service rsyslog at depth 1" << loop;
+        QTest::newRow("loop at shutdown")
+            << "insserv: There is a loop between service down1 and down2 if stopped"
+            << "These services wait for each other at shutdown, so insserv cannot order them: down1 stops after down2 "
+               "(X-Stop-After in /etc/init.d/down1); down1 requires down2 (Required-Stop in /etc/init.d/down1). Remove "
+               "one of these dependencies. [down1]";
+        QTest::newRow("loop the headers do not hold") << "insserv: There is a loop at service web if started"
+                                                      << "web is part of a dependency loop: change the dependencies of "
+                                                         "a service in it. [web]";
         QTest::newRow("missing") << "insserv: FATAL: service portmap is missed in the runlevels 2 3 to use service nfs"
-                                 << "nfs needs rpcbind in runlevels 2 3, where rpcbind does not start.";
+                                 << "nfs needs rpcbind in runlevels 2 3, where rpcbind does not start: start rpcbind "
+                                    "there, or stop nfs there.";
         QTest::newRow("not executable") << "insserv: script cron is not an executable regular file, will be skipped"
                                         << "The script cron is not executable, so insserv leaves it out of the boot: "
                                            "make it executable.";
         QTest::newRow("provided twice") << "insserv: script cron2: service cron already provided!"
-                                        << "cron2 provides cron, which another script provides already: only one may.";
+                                        << "cron2 and cron both provide cron: remove it from the Provides of one of them.";
         QTest::newRow("no provider") << "insserv: FATAL: service $mail has to exist for service fetch"
-                                     << "fetch needs $mail, which no script provides: install it or remove the dependency.";
+                                     << "fetch needs $mail (Required-Start in /etc/init.d/fetch), which no script "
+                                        "provides: install it or remove the dependency. [fetch]";
         QTest::newRow("$all") << "insserv: Starting web depends on late and therefore on system facility `$all' which "
                                  "can not be true!"
-                              << "web must wait for late, which waits for every other service ($all): that cannot be met.";
-        QTest::newRow("loop") << "insserv: There is a loop between service rsyslog and cron if started"
-                              << "rsyslog and cron require each other through a dependency loop: change the "
-                                 "dependencies of one of them.";
+                              << "web must wait for late (Required-Start in /etc/init.d/web), which waits for every "
+                                 "other service ($all): that cannot be met. Remove late from the dependencies of web, "
+                                 "or $all from those of late (/etc/init.d/late). [web, late]";
         QTest::newRow("anything else stays insserv's") << "insserv: something new" << "insserv: something new";
     }
 
     void insserv_messages_in_plain_words()
     {
+        const DependencyGraph graph = graph_of(
+            "$syslog=+rsyslog | rsyslog@/etc/insserv/overrides/rsyslog; Required-Start=cron | cron; Required-Start=$syslog"
+            " | cron2; Provides=cron | late; Required-Start=$all | web; Required-Start=late | fetch; Required-Start=$mail"
+            " | down1; Required-Stop=down2; X-Stop-After=down2 | down2");
         QFETCH(QString, line);
         const QList<InsservMessage> messages = parse_insserv_messages(line, {{"portmap", "rpcbind"}});
         QCOMPARE(messages.size(), 1);
-        QTEST(plain_words(messages.first()), "words");
+        const Explanation explanation = explain(messages.first(), &graph);
+        QTEST(explanation.sentence + (explanation.services.isEmpty() ? "" : " [" + explanation.services.join(", ") + ']'),
+              "words");
         QVERIFY(parse_insserv_messages("insserv: warning: current start runlevel(s) (empty) of script `cron' overrides "
                                        "LSB defaults (2 3 4 5).", {}).first().kind == InsservMessage::Expected);
     }

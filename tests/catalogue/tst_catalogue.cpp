@@ -1,6 +1,7 @@
 #include "catalogue/header_sources.h"
 #include "catalogue/insserv_config.h"
 #include "tests/support/fixture.h"
+#include "tests/support/graph_fixture.h"
 
 #include <sys/stat.h>
 
@@ -137,6 +138,39 @@ private slots:
             doubling += QStringLiteral("$d%1 $d%2 $d%2\n").arg(level).arg(level + 1);
         doubling_root.write_file("etc/insserv.conf", doubling.toUtf8());
         QCOMPARE(expanded("$d0"), QStringLiteral("$d40,$d40"));
+    }
+
+    // Who requires a service at boot: by its name, an alias of its Provides or a facility (nested
+    // ones too; an optional member counts, the header requires the facility). Should-Start and a
+    // "+" in the header are lighter ("~"), each service once with its strongest requirement;
+    // X-Start-Before and the stop fields order, but require nothing.
+    void required_by_data()
+    {
+        QTest::addColumn<QString>("service");
+        QTest::addColumn<QString>("dependants");
+        QTest::newRow("through a facility") << "rpcbind" << "nfs $portmap";
+        QTest::newRow("through an alias, lighter ones") << "webhall" << "mailer ~httpd, proxy httpd, stats ~httpd";
+        QTest::newRow("through nested facilities, the strongest kept")
+            << "mountall" << "cron $remote_fs, nfs $remote_fs, nfsmount $local_fs";
+        QTest::newRow("asked for by its own dependants only") << "early" << "";
+    }
+
+    void required_by()
+    {
+        const DependencyGraph graph = graph_of(
+            "$portmap=+rpcbind | $local_fs=+mountall | $remote_fs=$local_fs +nfsmount | rpcbind; Provides=rpcbind portmap"
+            " | mountall | nfsmount; Required-Start=$local_fs | nfs; Required-Start=$portmap $remote_fs"
+            " | webhall; Provides=webhall httpd | proxy; Required-Start=httpd | stats; Should-Start=httpd"
+            " | mailer; Required-Start=+httpd | cron; Should-Start=mountall; Required-Start=$remote_fs"
+            " | early; X-Start-Before=webhall; Required-Start=$all | shut; Required-Stop=webhall");
+        QFETCH(QString, service);
+        QStringList found;
+        for (const Requirement &requirement : ::required_by(graph, service))
+            found << requirement.waiting + ' ' + (requirement.strong() ? "" : "~") + requirement.name;
+        QTEST(found.join(", "), "dependants");
+        QCOMPARE(graph.providers("$remote_fs"), QStringList({"mountall", "nfsmount"}));
+        QCOMPARE(graph.waits_for("webhall", Phase::Start).first().required, QStringLiteral("early"));
+        QCOMPARE(graph.waits_for("webhall", Phase::Stop).first().required, QStringLiteral("shut"));
     }
 };
 

@@ -23,12 +23,17 @@ void install(TestRoot &root, const QList<QStringList> &scripts, int linked)
 QString painted(const QList<QTableWidgetItem *> &cells)
 {
     static const QHash<int, QString> hues{{QColor(40, 250, 40).hslHue(), "green"}, {QColor(250, 0, 0).hslHue(), "red"},
-                                          {QColor(250, 127, 80).hslHue(), "coral"}};
+                                          {QColor(250, 127, 80).hslHue(), "coral"}, {QColor(30, 90, 220).hslHue(), "blue"},
+                                          {QColor(120, 150, 200).hslHue(), "light blue"}};
     QStringList result;
     for (const QTableWidgetItem *cell : cells) {
         const QColor colour = cell->foreground().color();
         const QColor base = cell->tableWidget()->palette().color(QPalette::Base);
-        const QString name = cell->data(Qt::ForegroundRole).isValid() ? hues.value(colour.hslHue()) : "plain";
+        QString name = "plain";
+        for (auto hue = hues.cbegin(); hue != hues.cend() && cell->data(Qt::ForegroundRole).isValid(); ++hue) {
+            if (std::abs(hue.key() - colour.hslHue()) <= 1)
+                name = hue.value();
+        }
         result << cell->data(ServiceTable::ServiceNameRole).toString() + ' '
                 + (contrast_ratio(colour, base) >= 4.5 ? name : "faint");
     }
@@ -112,7 +117,7 @@ private slots:
     // which must not reach a script without "Provides". Switching off gives the cells back their text colour.
     void highlighting_colours_required_start_dependencies()
     {
-        QCOMPARE(highlight("user"), "networking coral, offline red, zmailer coral");
+        QCOMPARE(highlight("user"), "networking coral, offline red, zmailer coral, alpha light blue");
         QCOMPARE(highlight("gap"), "beta coral, gamma coral");
         QCOMPARE(highlight("other, alpha"), "beta green, gamma coral, delta green, beta green");
         const QList<QTableWidgetItem *> cells = table->highlighted_items;
@@ -121,6 +126,23 @@ private slots:
         QCOMPARE(highlight("alpha"), "gamma coral, delta green, beta green");
         table->toggle_item(table->cell("gamma", 1));
         QCOMPARE(highlight("alpha"), "gamma red, delta green, beta green");
+
+        // A single service also colours what requires it: blue, lighter for "+" and Should-Start,
+        // through aliases and facilities; the sentence in the status bar says what both colours mean.
+        QCOMPARE(highlight("beta"), "alpha light blue, exim blue, gap blue, other blue");
+        const auto plain = [this] { return QTextDocumentFragment::fromHtml(table->dependency_summary()).toPlainText(); };
+        QCOMPARE(plain(), "beta requires 0 services; 3 services require beta; 1 more starts after it when it runs "
+                          "(Should-Start)");
+        QCOMPARE(highlight("networking"), "user blue, web blue");
+        QCOMPARE(highlight("user").section(", ", 3), "alpha light blue");
+        QCOMPARE(plain(), "user requires 3 services; 0 services require user; 1 more starts after it when it runs "
+                          "(Should-Start)");
+        QPalette dark = table->palette();
+        dark.setColor(QPalette::Base, QColor(35, 38, 41));
+        table->setPalette(dark);
+        QCOMPARE(highlight("beta"), "alpha light blue, exim blue, gap blue, other blue");
+        QCOMPARE(highlight("other, alpha"), "beta green, gamma red, delta green, beta green");
+        QCOMPARE(table->dependency_summary(), QString());
     }
 
     // Header values show as written, never as markup. A facility's members show once each, also where it
@@ -134,7 +156,7 @@ private slots:
         QStringList labels;
         for (const QLabel *label : dialog.findChildren<QLabel *>())
             labels << label->text() + (label->textFormat() == Qt::PlainText ? "" : " (markup)");
-        QCOMPARE(labels.join(", "), "Provides:, web web-alias, Description:, Serves <b>pages</b>");
+        QCOMPARE(labels.join(", "), "Provides:, web web-alias, Description:, Serves <b>pages</b>, Required by no service");
         QCOMPARE(widget->model()->rowCount(find(widget, "$network")), 2);
 
         widget->expand(find(widget, "$network"));
@@ -162,6 +184,18 @@ private slots:
         }
         QCOMPARE(qvariant_cast<QBrush>(find(widget, "bar").data(Qt::ForegroundRole)),
                  QBrush(widget->palette().color(QPalette::Text), Qt::SolidPattern));
+
+        // Beside the fields it edits, what requires the service, read only, "+" and Should-Start in italics.
+        DependenciesDialog required(table.get(), "beta");
+        QStringList dependants;
+        const QListWidget *list = required.findChild<QListWidget *>("required by");
+        for (int row = 0; row < list->count(); ++row)
+            dependants << list->item(row)->text() + (list->item(row)->font().italic() ? " (italic)" : "");
+        QCOMPARE(dependants.join(", "), "alpha (Required-Start) (italic), exim (Required-Start), gap (Required-Start), "
+                                        "other (Required-Start)");
+        QCOMPARE(DependenciesDialog(table.get(), "networking").findChild<QListWidget *>("required by")->item(1)->text(),
+                 "web (Required-Start: $network)");
+        QVERIFY(list->selectionMode() == QAbstractItemView::NoSelection);
     }
 
     void editing_a_service_data()

@@ -377,7 +377,8 @@ private slots:
         QVERIFY(refused.load());
         QCOMPARE(refused.summary("avahi").section('|', 0, 1), "avahi 02 100 100 02 100 100 100 100 100 on|--S-----");
         QCOMPARE(refused.summary("cron").section('|', 0, 1), "cron off off off off off off off off off off|--S-----");
-        QVERIFY(refused.load_notices().first().text.contains("avahi needs dbus in runlevels 2, where dbus does not start."));
+        QVERIFY(refused.load_notices().first().text.contains("avahi needs dbus in runlevels 2, where dbus does not start: start dbus there, "
+                                                                "or stop avahi there."));
         QVERIFY(watcher.unexpected.isEmpty() && watcher.texts.isEmpty());
     }
 };

@@ -1,0 +1,38 @@
+#include "bench/boot_order_bench.h"
+
+#include "bench/measure.h"
+#include "dependencies/boot_order_view.h"
+#include "dependencies/boot_order_window.h"
+#include "table/service_table.h"
+
+#include <QTest>
+
+namespace {
+
+const int repetitions = 7;
+
+} // namespace
+
+void measure_boot_order(int size)
+{
+    Timings open, draw;
+    for (int i = 0; i < repetitions; ++i) {
+        // A table of its own each time: the graph is built on first use.
+        ServiceTable fresh;
+        if (!fresh.load())
+            qFatal("the table did not load");
+        BootOrderWindow window(nullptr);
+        window.resize(1280, 800);
+        window.show();
+        if (!QTest::qWaitForWindowExposed(&window))
+            qFatal("the boot order window did not show");
+        open.time([&] { window.show_table(&fresh); });
+        window.show_runlevel(QStringLiteral("3"));
+        QCoreApplication::processEvents();
+        draw.time([&] { window.show_runlevel(QStringLiteral("2")); });
+        if (window.today_view()->drawn_columns().isEmpty())
+            qFatal("runlevel 2 was drawn empty");
+    }
+    report("boot_order_open", size, open);
+    report("boot_order_draw", size, draw);
+}
