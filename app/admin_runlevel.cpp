@@ -296,8 +296,6 @@ void AdminRunlevel::selection_changed(bool any, bool many, bool state, bool leve
     if (!any) {
         for (QAction *action : {enable, disable, start_on_level, ignore_on_level, stop_on_level, toggle, reset, edit})
             action->setEnabled(false);
-        table->highlight_services_dependencies(false);
-        status->show_dependencies(QString());
         return;
     }
     enable->setEnabled(!level);

@@ -211,6 +211,18 @@
         <source>%1 of the pending changes handed over do not fit the table and were left out.</source>
         <translation>Переданные изменения, не подходящие к таблице, пропущены: %1.</translation>
     </message>
+    <message>
+        <source>&amp;Boot order</source>
+        <translation>&amp;Порядок загрузки</translation>
+    </message>
+    <message>
+        <source>CTRL+B</source>
+        <translation>CTRL+B</translation>
+    </message>
+    <message>
+        <source>The boot of a runlevel as a picture: what starts when, and what waits for what</source>
+        <translation>Загрузка уровня выполнения в виде схемы: что когда запускается и что чего ждёт</translation>
+    </message>
 </context>
 <context>
     <name>AdminStatusBar</name>
@@ -283,6 +295,128 @@
     </message>
 </context>
 <context>
+    <name>BootOrderView</name>
+    <message>
+        <source>%1 stops at %2.</source>
+        <translation>%1 останавливается на шаге %2.</translation>
+    </message>
+    <message>
+        <source>%1 starts at %2.</source>
+        <translation>%1 запускается на шаге %2.</translation>
+    </message>
+    <message>
+        <source>It waits for no other service that stops here.</source>
+        <translation>Она не ждёт ни одной другой службы, которая здесь останавливается.</translation>
+    </message>
+    <message>
+        <source>It waits for no other service that starts here.</source>
+        <translation>Она не ждёт ни одной другой службы, которая здесь запускается.</translation>
+    </message>
+    <message>
+        <source>The longest chain before it: %1.</source>
+        <translation>Самая длинная цепочка перед ней: %1.</translation>
+    </message>
+</context>
+<context>
+    <name>BootOrderWindow</name>
+    <message>
+        <source>Boot order</source>
+        <translation>Порядок загрузки</translation>
+    </message>
+    <message>
+        <source>Runlevel 0: halt</source>
+        <translation>Уровень 0: выключение</translation>
+    </message>
+    <message>
+        <source>Runlevel 6: reboot</source>
+        <translation>Уровень 6: перезагрузка</translation>
+    </message>
+    <message>
+        <source>Runlevel S: the system boots</source>
+        <translation>Уровень S: начальная загрузка системы</translation>
+    </message>
+    <message>
+        <source>Runlevel %1</source>
+        <translation>Уровень %1</translation>
+    </message>
+    <message>
+        <source>After applying the pending changes</source>
+        <translation>После применения ожидающих изменений</translation>
+    </message>
+    <message>
+        <source>Try the pending changes on a copy of the boot configuration and show the order they leave beside today&apos;s</source>
+        <translation>Опробовать ожидающие изменения на копии конфигурации загрузки и показать получившийся порядок рядом с сегодняшним</translation>
+    </message>
+    <message>
+        <source>Save as SVG…</source>
+        <translation>Сохранить как SVG…</translation>
+    </message>
+    <message>
+        <source>Save as PNG…</source>
+        <translation>Сохранить как PNG…</translation>
+    </message>
+    <message>
+        <source>Today, as the links are. An arrow leads from a service to one that waits for it; dashed, it only orders them (Should-Start, X-Start-Before, an optional dependency). Point at a service to see why it stands where it does.</source>
+        <translation>Сегодня, по имеющимся ссылкам. Стрелка ведёт от службы к той, что её ждёт; пунктирная лишь задаёт порядок (Should-Start, X-Start-Before, необязательная зависимость). Наведите указатель на службу, чтобы узнать, почему она стоит на своём месте.</translation>
+    </message>
+    <message>
+        <source>Runlevel %1: shutdown after the apply</source>
+        <translation>Уровень %1: остановка после применения</translation>
+    </message>
+    <message>
+        <source>Runlevel %1: boot after the apply</source>
+        <translation>Уровень %1: загрузка после применения</translation>
+    </message>
+    <message>
+        <source>Runlevel %1: shutdown</source>
+        <translation>Уровень %1: остановка</translation>
+    </message>
+    <message>
+        <source>Runlevel %1: boot</source>
+        <translation>Уровень %1: загрузка</translation>
+    </message>
+    <message>
+        <source>The pending changes cannot be tried on a copy here: %1</source>
+        <translation>Здесь нельзя опробовать ожидающие изменения на копии: %1</translation>
+    </message>
+    <message>
+        <source>After applying the pending change, as a rehearsal on a copy left the links.</source>
+        <translation>После применения ожидающего изменения: ссылки такие, какими их оставила проба на копии.</translation>
+    </message>
+    <message numerus="yes">
+        <source>After applying the %n pending changes, as a rehearsal on a copy left the links.</source>
+        <translation>
+            <numerusform>После применения %n ожидающего изменения: ссылки такие, какими их оставила проба на копии.</numerusform>
+            <numerusform>После применения %n ожидающих изменений: ссылки такие, какими их оставила проба на копии.</numerusform>
+            <numerusform>После применения %n ожидающих изменений: ссылки такие, какими их оставила проба на копии.</numerusform>
+        </translation>
+    </message>
+    <message>
+        <source>Tried on a copy, the pending changes would not be applied: %1</source>
+        <translation>Проба на копии показала, что ожидающие изменения не будут применены: %1</translation>
+    </message>
+    <message>
+        <source>SVG image (*.svg)</source>
+        <translation>Изображение SVG (*.svg)</translation>
+    </message>
+    <message>
+        <source>PNG image (*.png)</source>
+        <translation>Изображение PNG (*.png)</translation>
+    </message>
+    <message>
+        <source>Save as SVG</source>
+        <translation>Сохранить как SVG</translation>
+    </message>
+    <message>
+        <source>Save as PNG</source>
+        <translation>Сохранить как PNG</translation>
+    </message>
+    <message>
+        <source>The picture could not be saved as %1.</source>
+        <translation>Не удалось сохранить схему в %1.</translation>
+    </message>
+</context>
+<context>
     <name>DependenciesDialog</name>
     <message>
         <source>%1:</source>
@@ -315,6 +449,22 @@
     <message>
         <source>Cancel</source>
         <translation>Отмена</translation>
+    </message>
+    <message>
+        <source>%1: %2</source>
+        <translation>%1: %2</translation>
+    </message>
+    <message>
+        <source>%1 (%2)</source>
+        <translation>%1 (%2)</translation>
+    </message>
+    <message>
+        <source>Required by no service</source>
+        <translation>Не требуется ни одной службе</translation>
+    </message>
+    <message>
+        <source>Required by</source>
+        <translation>Требуется службам</translation>
     </message>
 </context>
 <context>
@@ -405,6 +555,13 @@ Add it anyway?</source>
     </message>
 </context>
 <context>
+    <name>DependencyGraph</name>
+    <message>
+        <source>%1 in %2</source>
+        <translation>%1 в %2</translation>
+    </message>
+</context>
+<context>
     <name>FindServiceDialog</name>
     <message>
         <source>Find</source>
@@ -430,16 +587,8 @@ Add it anyway?</source>
 <context>
     <name>InsservMessages</name>
     <message>
-        <source>%1 needs %2 in runlevels %3, where %2 does not start.</source>
-        <translation>%1 нуждается в %2 на уровнях выполнения %3, где %2 не запускается.</translation>
-    </message>
-    <message>
         <source>%1 needs %2, which is not enabled: enable %2 or remove the dependency.</source>
         <translation>%1 нуждается в %2, но эта служба не включена: включите %2 или уберите зависимость.</translation>
-    </message>
-    <message>
-        <source>%1 needs %2, which no script provides: install it or remove the dependency.</source>
-        <translation>%1 нуждается в %2, но ни один сценарий её не предоставляет: установите её или уберите зависимость.</translation>
     </message>
     <message>
         <source>The script %1 is not executable, so insserv leaves it out of the boot: make it executable.</source>
@@ -458,12 +607,60 @@ Add it anyway?</source>
         <translation>%1 и %2 требуют друг друга через цикл зависимостей: измените зависимости одной из них.</translation>
     </message>
     <message>
-        <source>%1 must wait for %2, which waits for every other service ($all): that cannot be met.</source>
-        <translation>%1 должна ждать %2, а та ждёт все остальные службы ($all): это условие невыполнимо.</translation>
+        <source>requires</source>
+        <translation>требует</translation>
     </message>
     <message>
-        <source>The header of %1 both starts and stops it in the same runlevels.</source>
-        <translation>Заголовок %1 одновременно запускает и останавливает её на одних и тех же уровнях выполнения.</translation>
+        <source>wants</source>
+        <translation>по возможности ждёт</translation>
+    </message>
+    <message>
+        <source>starts before</source>
+        <translation>запускается раньше, чем</translation>
+    </message>
+    <message>
+        <source>stops after</source>
+        <translation>останавливается позже, чем</translation>
+    </message>
+    <message>
+        <source>These services wait for each other at shutdown, so insserv cannot order them: %1. Remove one of these dependencies.</source>
+        <translation>Эти службы ждут друг друга при остановке, поэтому insserv не может их упорядочить: %1. Уберите одну из этих зависимостей.</translation>
+    </message>
+    <message>
+        <source>These services wait for each other at boot, so insserv cannot order them: %1. Remove one of these dependencies.</source>
+        <translation>Эти службы ждут друг друга при загрузке, поэтому insserv не может их упорядочить: %1. Уберите одну из этих зависимостей.</translation>
+    </message>
+    <message>
+        <source>%1 %2 %3 (%4)</source>
+        <translation>%1 %2 %3 (%4)</translation>
+    </message>
+    <message>
+        <source>, which %1 provides</source>
+        <translation>, которую предоставляет %1</translation>
+    </message>
+    <message>
+        <source>, which %1 provides (%2 in %3)</source>
+        <translation>, которую предоставляет %1 (%2 в %3)</translation>
+    </message>
+    <message>
+        <source>%1 needs %2 in runlevels %3, where %2 does not start: start %2 there, or stop %1 there.</source>
+        <translation>%1 нуждается в %2 на уровнях выполнения %3, где %2 не запускается: запустите там %2 или остановите там %1.</translation>
+    </message>
+    <message>
+        <source>%1 needs %2%3, which no script provides: install it or remove the dependency.</source>
+        <translation>%1 нуждается в %2%3, но ни один сценарий её не предоставляет: установите её или уберите зависимость.</translation>
+    </message>
+    <message>
+        <source>%1 and %2 both provide %3: remove it from the Provides of one of them.</source>
+        <translation>%1 и %2 обе предоставляют %3: уберите это имя из Provides одной из них.</translation>
+    </message>
+    <message>
+        <source>%1 must wait for %2%3, which waits for every other service ($all): that cannot be met. Remove %2 from the dependencies of %1, or $all from those of %2%4.</source>
+        <translation>%1 должна ждать %2%3, а та ждёт все остальные службы ($all): это условие невыполнимо. Уберите %2 из зависимостей %1 или $all из зависимостей %2%4.</translation>
+    </message>
+    <message>
+        <source>The header of %1 both starts and stops it in the same runlevels: remove them from its Default-Start or its Default-Stop.</source>
+        <translation>Заголовок %1 одновременно запускает и останавливает её на одних и тех же уровнях выполнения: уберите их из Default-Start или из Default-Stop.</translation>
     </message>
 </context>
 <context>
@@ -479,6 +676,10 @@ Add it anyway?</source>
     <message>
         <source>Boot configuration</source>
         <translation>Конфигурация загрузки</translation>
+    </message>
+    <message>
+        <source>Edit dependencies…</source>
+        <translation>Изменить зависимости…</translation>
     </message>
 </context>
 <context>
@@ -946,6 +1147,62 @@ Add it anyway?</source>
     <message>
         <source>Unknown</source>
         <translation>Неизвестно</translation>
+    </message>
+    <message numerus="yes">
+        <source>%1 requires %n service</source>
+        <translation>
+            <numerusform>%1 требует %n службу</numerusform>
+            <numerusform>%1 требует %n службы</numerusform>
+            <numerusform>%1 требует %n служб</numerusform>
+        </translation>
+    </message>
+    <message numerus="yes">
+        <source>%1 requires %n services</source>
+        <translation>
+            <numerusform>%1 требует %n службу</numerusform>
+            <numerusform>%1 требует %n службы</numerusform>
+            <numerusform>%1 требует %n служб</numerusform>
+        </translation>
+    </message>
+    <message numerus="yes">
+        <source>%n service requires %1</source>
+        <translation>
+            <numerusform>%n служба требует %1</numerusform>
+            <numerusform>%n службы требуют %1</numerusform>
+            <numerusform>%n служб требуют %1</numerusform>
+        </translation>
+    </message>
+    <message numerus="yes">
+        <source>%n services require %1</source>
+        <translation>
+            <numerusform>%n служба требует %1</numerusform>
+            <numerusform>%n службы требуют %1</numerusform>
+            <numerusform>%n служб требуют %1</numerusform>
+        </translation>
+    </message>
+    <message numerus="yes">
+        <source>%n more starts after it when it runs (Should-Start)</source>
+        <translation>
+            <numerusform>ещё %n запускается после неё, когда она работает (Should-Start)</numerusform>
+            <numerusform>ещё %n запускаются после неё, когда она работает (Should-Start)</numerusform>
+            <numerusform>ещё %n запускаются после неё, когда она работает (Should-Start)</numerusform>
+        </translation>
+    </message>
+    <message numerus="yes">
+        <source>%n more start after it when it runs (Should-Start)</source>
+        <translation>
+            <numerusform>ещё %n запускается после неё, когда она работает (Should-Start)</numerusform>
+            <numerusform>ещё %n запускаются после неё, когда она работает (Should-Start)</numerusform>
+            <numerusform>ещё %n запускаются после неё, когда она работает (Should-Start)</numerusform>
+        </translation>
+    </message>
+    <message>
+        <source>Edit dependencies of %1…</source>
+        <translation>Изменить зависимости %1…</translation>
+    </message>
+    <message>
+        <source>Edit dependencies…</source>
+        <translation>Изменить зависимости…</translation>
     </message>
 </context>
 <context>

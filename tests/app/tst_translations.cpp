@@ -27,6 +27,8 @@ QStringList markers(const QString &text)
     QStringList found;
     for (auto match = QRegularExpression("%[0-9n]").globalMatch(text); match.hasNext();)
         found << match.next().captured();
+    // Each form of a number's translation has the markers once.
+    found.removeDuplicates();
     found.sort();
     return found;
 }
