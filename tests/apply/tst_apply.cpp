@@ -623,6 +623,55 @@ private slots:
         }
     }
 
+    // A dependency edit that makes a loop is refused on the copy: the refusal tells the whole chain
+    // from the headers, with insserv's own words in the details, and opens the editor on the service
+    // of the chain the user picks. Loading such a setup tells the same chain and offers the same.
+    void a_refused_loop_is_explained()
+    {
+        if (!TestRoot::real_programs_missing().isEmpty())
+            QSKIP(qPrintable(TestRoot::real_programs_missing()));
+        TestRoot root;
+        install_real_system(root);
+        TestTable table;
+        QVERIFY(table.load());
+        const BootConfiguration before = read_boot_configuration(root.path());
+        const QString chain = "cron requires $syslog (Required-Start in /etc/init.d/cron), which logd provides ($syslog "
+                              "in /etc/insserv.conf); logd requires cron (Required-Start in /etc/insserv/overrides/logd)";
+        ModalWatcher watcher;
+        QString text, details, editor;
+        QStringList offered;
+        watcher.expect([&](QWidget *shown) {
+            auto *box = qobject_cast<QMessageBox *>(shown);
+            text = box->text();
+            details = box->detailedText();
+            for (QAbstractButton *button : box->buttons()) {
+                if (button->text() != "Edit dependencies…")
+                    continue;
+                for (QAction *entry : static_cast<QPushButton *>(button)->menu()->actions())
+                    offered << entry->text();
+                static_cast<QPushButton *>(button)->menu()->actions().first()->trigger();
+            }
+        });
+        watcher.expect([&](QWidget *shown) {
+            editor = shown->windowTitle();
+            qobject_cast<QDialog *>(shown)->reject();
+        });
+        const ApplyPlan plan = plan_of("&logd Required-Start=$local_fs cron", table.system_facts());
+        QCOMPARE(table.run_plan(plan, {}, "done", nullptr), ServiceTable::PlanResult::NotRun);
+        QVERIFY2(text.contains(chain), qPrintable(text));
+        QVERIFY(!text.contains("There is a loop") && details.contains("There is a loop between service"));
+        QCOMPARE(offered, QStringList({"cron", "logd"}));
+        QTRY_COMPARE(editor, "cron");
+        QCOMPARE(changed_services(before, read_boot_configuration(root.path())), QStringList());
+
+        root.write_file(overrides + "logd", plan.steps.first().content);
+        TestTable looped;
+        QVERIFY(looped.load());
+        QVERIFY2(looped.load_notices().first().text.contains(chain), qPrintable(looped.load_notices().first().text));
+        QCOMPARE(looped.services_to_repair(), QStringList({"cron", "logd"}));
+        QVERIFY(watcher.unexpected.isEmpty());
+    }
+
     // The story of an administrator on a machine with the real insserv and update-rc.d: what the
     // table shows is what the machine gets, and a plan that insserv would refuse changes nothing.
     void the_machine_gets_what_the_table_shows()

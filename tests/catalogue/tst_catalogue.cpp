@@ -169,8 +169,8 @@ private slots:
             found << requirement.waiting + ' ' + (requirement.strong() ? "" : "~") + requirement.name;
         QTEST(found.join(", "), "dependants");
         QCOMPARE(graph.providers("$remote_fs"), QStringList({"mountall", "nfsmount"}));
-        QCOMPARE(graph.waits_for("webhall", Phase::Start).first().required, QStringLiteral("early"));
-        QCOMPARE(graph.waits_for("webhall", Phase::Stop).first().required, QStringLiteral("shut"));
+        QCOMPARE(graph.waits_for("webhall", Phase::Start).value(0).required, QStringLiteral("early"));
+        QCOMPARE(graph.waits_for("webhall", Phase::Stop).value(0).required, QStringLiteral("shut"));
     }
 };
 
