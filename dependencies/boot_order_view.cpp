@@ -95,26 +95,30 @@ private:
 
 // From the right edge of a service to the left edge of one that waits for
 // it, with a head at its end.
-class ArrowItem : public QGraphicsItem
+struct DrawnArrow
 {
-public:
-    ArrowItem(const BootArrow &arrow, const QRectF &from, const QRectF &to, const BootOrderColours &colours)
-        : arrow(arrow), colours(colours)
+    BootArrow arrow;
+    QPainterPath path;
+    QPointF end;
+    QRectF bounds;
+    Mark mark = Mark::None;
+
+    DrawnArrow(const BootArrow &arrow, const QRectF &from, const QRectF &to)
+        : arrow(arrow)
     {
-        setZValue(-1);
         const QPointF start(from.right(), from.center().y());
         end = QPointF(to.left(), to.center().y());
         const qreal reach = std::max<qreal>(std::abs(end.x() - start.x()) / 2, column_gap / 2);
         path.moveTo(start);
         path.cubicTo(start + QPointF(reach, 0), end - QPointF(reach, 0), end);
+        bounds = path.boundingRect().adjusted(-8, -8, 8, 8);
     }
 
-    QRectF boundingRect() const override { return path.boundingRect().adjusted(-6, -6, 6, 6); }
-
-    void paint(QPainter *painter, const QStyleOptionGraphicsItem *, QWidget *) override
+    void paint(QPainter *painter, const BootOrderColours &colours, Mark as) const
     {
-        const QColor colour = colours.of(mark, colours.line);
-        QPen pen(colour, mark == Mark::None ? 1 : 2, arrow.strong ? Qt::SolidLine : Qt::DashLine);
+        const QColor colour = colours.of(as, colours.line);
+        QPen pen(colour, as == Mark::None ? 1 : 2, arrow.strong ? Qt::SolidLine : Qt::DashLine);
+        pen.setCosmetic(true);
         painter->setPen(pen);
         painter->setBrush(Qt::NoBrush);
         painter->drawPath(path);
@@ -124,32 +128,52 @@ public:
         painter->setBrush(colour);
         painter->drawPolygon(head);
     }
+};
 
-    void set_mark(Mark new_mark)
+// The arrows are drawn by the scene rather than as items of their own: all of
+// them plain as its background, which the view keeps as a picture, so that
+// selecting a service repaints only the arrows it marks, drawn over them.
+class BootOrderScene : public QGraphicsScene
+{
+public:
+    BootOrderScene(QObject *parent, const BootOrderColours &colours)
+        : QGraphicsScene(parent), colours(colours)
     {
-        if (mark != new_mark) {
-            mark = new_mark;
-            setZValue(mark == Mark::None ? -1 : 0);
-            update();
-        }
     }
 
-    const BootArrow arrow;
+    QList<DrawnArrow> arrows;
+
+protected:
+    void drawBackground(QPainter *painter, const QRectF &rect) override
+    {
+        painter->fillRect(rect, colours.base);
+        draw(painter, rect, false);
+    }
+
+    void drawForeground(QPainter *painter, const QRectF &rect) override { draw(painter, rect, true); }
 
 private:
+    void draw(QPainter *painter, const QRectF &rect, bool marked) const
+    {
+        painter->save();
+        painter->setRenderHint(QPainter::Antialiasing);
+        for (const DrawnArrow &arrow : arrows) {
+            if ((!marked || arrow.mark != Mark::None) && arrow.bounds.intersects(rect))
+                arrow.paint(painter, colours, marked ? arrow.mark : Mark::None);
+        }
+        painter->restore();
+    }
+
     const BootOrderColours &colours;
-    QPainterPath path;
-    QPointF end;
-    Mark mark = Mark::None;
 };
 
 BootOrderView::BootOrderView(QWidget *parent)
     : QGraphicsView(parent)
-    , scene(new QGraphicsScene(this))
     , colours(std::make_unique<BootOrderColours>(palette()))
+    , scene(new BootOrderScene(this, *colours))
 {
     setScene(scene);
-    setRenderHint(QPainter::Antialiasing);
+    setCacheMode(QGraphicsView::CacheBackground);
     setAlignment(Qt::AlignLeft | Qt::AlignTop);
     setDragMode(QGraphicsView::ScrollHandDrag);
     // Items are added once per picture and never move: no index to keep up.
@@ -169,7 +193,7 @@ void BootOrderView::show_order(const BootOrder &order, const QString &picture_ti
     const QSignalBlocker quiet(scene);
     scene->clear();
     boxes.clear();
-    arrows.clear();
+    scene->arrows.clear();
     shown = order;
     title = picture_title;
     // The items refer to the colours, which follow the palette of the moment.
@@ -198,17 +222,18 @@ void BootOrderView::show_order(const BootOrder &order, const QString &picture_ti
         }
         x += width + column_gap;
     }
-    for (const BootArrow &arrow : order.arrows) {
-        auto *item = new ArrowItem(arrow, boxes.value(arrow.from)->rect, boxes.value(arrow.to)->rect, *colours);
-        scene->addItem(item);
-        arrows.append(item);
-    }
+    for (const BootArrow &arrow : order.arrows)
+        scene->arrows.append(DrawnArrow(arrow, boxes.value(arrow.from)->rect, boxes.value(arrow.to)->rect));
     scene->setSceneRect(picture_rect());
+    resetCachedContent();
 }
 
 QRectF BootOrderView::picture_rect() const
 {
-    return scene->itemsBoundingRect().adjusted(-padding, -padding, padding, padding);
+    QRectF rect = scene->itemsBoundingRect();
+    for (const DrawnArrow &arrow : scene->arrows)
+        rect |= arrow.bounds;
+    return rect.adjusted(-padding, -padding, padding, padding);
 }
 
 void BootOrderView::select(const QString &service)
@@ -242,15 +267,15 @@ void BootOrderView::mark_selection()
     }
     for (ServiceBox *box : qAsConst(boxes))
         box->set_mark(before.contains(box->name) ? Mark::Before : after.contains(box->name) ? Mark::After : Mark::None);
-    for (ArrowItem *arrow : qAsConst(arrows)) {
-        const BootArrow &drawn = arrow->arrow;
-        Mark mark = Mark::None;
+    for (DrawnArrow &arrow : scene->arrows) {
+        const BootArrow &drawn = arrow.arrow;
+        arrow.mark = Mark::None;
         if ((before.contains(drawn.from) || drawn.from == service) && (before.contains(drawn.to) || drawn.to == service))
-            mark = Mark::Before;
+            arrow.mark = Mark::Before;
         else if ((after.contains(drawn.to) || drawn.to == service) && (after.contains(drawn.from) || drawn.from == service))
-            mark = Mark::After;
-        arrow->set_mark(mark);
+            arrow.mark = Mark::After;
     }
+    viewport()->update();
     if (!service.isEmpty())
         emit service_selected(service);
 }
@@ -299,8 +324,8 @@ QList<QStringList> BootOrderView::drawn_columns() const
 QStringList BootOrderView::drawn_arrows() const
 {
     QStringList result;
-    for (const ArrowItem *arrow : arrows)
-        result.append(arrow->arrow.from + (arrow->arrow.strong ? QStringLiteral(">") : QStringLiteral("~>")) + arrow->arrow.to);
+    for (const DrawnArrow &drawn : scene->arrows)
+        result.append(drawn.arrow.from + (drawn.arrow.strong ? QStringLiteral(">") : QStringLiteral("~>")) + drawn.arrow.to);
     result.sort();
     return result;
 }

@@ -7,7 +7,7 @@
 
 #include <memory>
 
-class ArrowItem;
+class BootOrderScene;
 struct BootOrderColours;
 class ServiceBox;
 
@@ -50,10 +50,9 @@ private:
     void mark_selection();
     QRectF picture_rect() const;
 
-    QGraphicsScene *scene = nullptr;
     std::unique_ptr<BootOrderColours> colours;
+    BootOrderScene *scene = nullptr;
     BootOrder shown;
     QString title;
     QHash<QString, ServiceBox *> boxes;
-    QList<ArrowItem *> arrows;
 };
