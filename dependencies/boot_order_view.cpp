@@ -5,6 +5,7 @@
 #include <QFile>
 #include <QGraphicsItem>
 #include <QGraphicsSceneMouseEvent>
+#include <QStyleOptionGraphicsItem>
 #include <QHelpEvent>
 #include <QImage>
 #include <QPainter>
@@ -132,7 +133,8 @@ struct DrawnArrow
 
 // The arrows are drawn by the scene rather than as items of their own: all of
 // them plain as its background, which the view keeps as a picture, so that
-// selecting a service repaints only the arrows it marks, drawn over them.
+// selecting a service repaints only the arrows it marks, drawn over them by
+// one item beneath the services.
 class BootOrderScene : public QGraphicsScene
 {
 public:
@@ -142,58 +144,88 @@ public:
     }
 
     QList<DrawnArrow> arrows;
+    const BootOrderColours &colours;
 
 protected:
     void drawBackground(QPainter *painter, const QRectF &rect) override
     {
         painter->fillRect(rect, colours.base);
-        draw(painter, rect, false);
-    }
-
-    void drawForeground(QPainter *painter, const QRectF &rect) override { draw(painter, rect, true); }
-
-private:
-    void draw(QPainter *painter, const QRectF &rect, bool marked) const
-    {
         painter->save();
         painter->setRenderHint(QPainter::Antialiasing);
         for (const DrawnArrow &arrow : arrows) {
-            if ((!marked || arrow.mark != Mark::None) && arrow.bounds.intersects(rect))
-                arrow.paint(painter, colours, marked ? arrow.mark : Mark::None);
+            if (arrow.bounds.intersects(rect))
+                arrow.paint(painter, colours, Mark::None);
         }
         painter->restore();
     }
+};
 
-    const BootOrderColours &colours;
+class MarkedArrows : public QGraphicsItem
+{
+public:
+    explicit MarkedArrows(const BootOrderScene &scene)
+        : scene(scene)
+    {
+        setZValue(-1);
+        setFlag(ItemUsesExtendedStyleOption);
+    }
+
+    // Takes the marks the arrows have now.
+    void refresh()
+    {
+        prepareGeometryChange();
+        bounds = QRectF();
+        for (const DrawnArrow &arrow : scene.arrows) {
+            if (arrow.mark != Mark::None)
+                bounds |= arrow.bounds;
+        }
+        update();
+    }
+
+    QRectF boundingRect() const override { return bounds; }
+
+    void paint(QPainter *painter, const QStyleOptionGraphicsItem *option, QWidget *) override
+    {
+        painter->setRenderHint(QPainter::Antialiasing);
+        for (const DrawnArrow &arrow : scene.arrows) {
+            if (arrow.mark != Mark::None && arrow.bounds.intersects(option->exposedRect))
+                arrow.paint(painter, scene.colours, arrow.mark);
+        }
+    }
+
+private:
+    const BootOrderScene &scene;
+    QRectF bounds;
 };
 
 BootOrderView::BootOrderView(QWidget *parent)
     : QGraphicsView(parent)
     , colours(std::make_unique<BootOrderColours>(palette()))
-    , scene(new BootOrderScene(this, *colours))
+    , picture(new BootOrderScene(this, *colours))
 {
-    setScene(scene);
+    setScene(picture);
     setCacheMode(QGraphicsView::CacheBackground);
     setAlignment(Qt::AlignLeft | Qt::AlignTop);
     setDragMode(QGraphicsView::ScrollHandDrag);
     // Items are added once per picture and never move: no index to keep up.
-    scene->setItemIndexMethod(QGraphicsScene::NoIndex);
-    connect(scene, &QGraphicsScene::selectionChanged, this, &BootOrderView::mark_selection);
+    picture->setItemIndexMethod(QGraphicsScene::NoIndex);
+    connect(picture, &QGraphicsScene::selectionChanged, this, &BootOrderView::mark_selection);
 }
 
 // The scene goes with the view, dropping its selection on the way: nothing is
 // left to mark by then.
 BootOrderView::~BootOrderView()
 {
-    scene->disconnect(this);
+    picture->disconnect(this);
 }
 
 void BootOrderView::show_order(const BootOrder &order, const QString &picture_title)
 {
-    const QSignalBlocker quiet(scene);
-    scene->clear();
+    const QSignalBlocker quiet(picture);
+    picture->clear();
     boxes.clear();
-    scene->arrows.clear();
+    marked = nullptr;
+    picture->arrows.clear();
     shown = order;
     title = picture_title;
     // The items refer to the colours, which follow the palette of the moment.
@@ -201,7 +233,7 @@ void BootOrderView::show_order(const BootOrder &order, const QString &picture_ti
 
     const QFontMetricsF metrics(font());
     const qreal box_height = metrics.height() + 10;
-    auto *heading = scene->addSimpleText(title);
+    auto *heading = picture->addSimpleText(title);
     heading->setBrush(colours->text);
     heading->setPos(0, 0);
     qreal x = 0;
@@ -210,28 +242,30 @@ void BootOrderView::show_order(const BootOrder &order, const QString &picture_ti
         for (const QString &service : step.services)
             width = std::max(width, metrics.horizontalAdvance(service));
         width += 2 * padding;
-        auto *number = scene->addSimpleText(QStringLiteral("%1").arg(step.sequence, 2, 10, QLatin1Char('0')));
+        auto *number = picture->addSimpleText(QStringLiteral("%1").arg(step.sequence, 2, 10, QLatin1Char('0')));
         number->setBrush(colours->text);
         number->setPos(x + padding, title_height);
         qreal y = title_height + box_height;
         for (const QString &service : step.services) {
             auto *box = new ServiceBox(service, QRectF(x, y, width, box_height), *colours);
-            scene->addItem(box);
+            picture->addItem(box);
             boxes.insert(service, box);
             y += box_height + row_gap;
         }
         x += width + column_gap;
     }
     for (const BootArrow &arrow : order.arrows)
-        scene->arrows.append(DrawnArrow(arrow, boxes.value(arrow.from)->rect, boxes.value(arrow.to)->rect));
-    scene->setSceneRect(picture_rect());
+        picture->arrows.append(DrawnArrow(arrow, boxes.value(arrow.from)->rect, boxes.value(arrow.to)->rect));
+    marked = new MarkedArrows(*picture);
+    picture->addItem(marked);
+    picture->setSceneRect(picture_rect());
     resetCachedContent();
 }
 
 QRectF BootOrderView::picture_rect() const
 {
-    QRectF rect = scene->itemsBoundingRect();
-    for (const DrawnArrow &arrow : scene->arrows)
+    QRectF rect = picture->itemsBoundingRect();
+    for (const DrawnArrow &arrow : picture->arrows)
         rect |= arrow.bounds;
     return rect.adjusted(-padding, -padding, padding, padding);
 }
@@ -241,7 +275,7 @@ void BootOrderView::select(const QString &service)
     ServiceBox *box = boxes.value(service);
     if (box && box->isSelected())
         return;
-    scene->clearSelection();
+    picture->clearSelection();
     if (box) {
         box->setSelected(true);
         ensureVisible(box);
@@ -250,7 +284,7 @@ void BootOrderView::select(const QString &service)
 
 QString BootOrderView::selected() const
 {
-    const QList<QGraphicsItem *> items = scene->selectedItems();
+    const QList<QGraphicsItem *> items = picture->selectedItems();
     return items.isEmpty() ? QString() : items.first()->data(0).toString();
 }
 
@@ -267,7 +301,7 @@ void BootOrderView::mark_selection()
     }
     for (ServiceBox *box : qAsConst(boxes))
         box->set_mark(before.contains(box->name) ? Mark::Before : after.contains(box->name) ? Mark::After : Mark::None);
-    for (DrawnArrow &arrow : scene->arrows) {
+    for (DrawnArrow &arrow : picture->arrows) {
         const BootArrow &drawn = arrow.arrow;
         arrow.mark = Mark::None;
         if ((before.contains(drawn.from) || drawn.from == service) && (before.contains(drawn.to) || drawn.to == service))
@@ -275,7 +309,8 @@ void BootOrderView::mark_selection()
         else if ((after.contains(drawn.to) || drawn.to == service) && (after.contains(drawn.from) || drawn.from == service))
             arrow.mark = Mark::After;
     }
-    viewport()->update();
+    if (marked)
+        marked->refresh();
     if (!service.isEmpty())
         emit service_selected(service);
 }
@@ -324,7 +359,7 @@ QList<QStringList> BootOrderView::drawn_columns() const
 QStringList BootOrderView::drawn_arrows() const
 {
     QStringList result;
-    for (const DrawnArrow &drawn : scene->arrows)
+    for (const DrawnArrow &drawn : picture->arrows)
         result.append(drawn.arrow.from + (drawn.arrow.strong ? QStringLiteral(">") : QStringLiteral("~>")) + drawn.arrow.to);
     result.sort();
     return result;
@@ -354,7 +389,7 @@ bool BootOrderView::save_svg(const QString &path) const
     if (!painter.begin(&generator))
         return false;
     painter.fillRect(QRectF(QPointF(0, 0), source.size()), palette().color(QPalette::Base));
-    scene->render(&painter, QRectF(QPointF(0, 0), source.size()), source);
+    picture->render(&painter, QRectF(QPointF(0, 0), source.size()), source);
     return painter.end() && QFile::exists(path);
 }
 
@@ -365,7 +400,7 @@ bool BootOrderView::save_png(const QString &path) const
     image.fill(palette().color(QPalette::Base));
     QPainter painter(&image);
     painter.setRenderHint(QPainter::Antialiasing);
-    scene->render(&painter, QRectF(image.rect()), source);
+    picture->render(&painter, QRectF(image.rect()), source);
     painter.end();
     return image.save(path, "PNG");
 }

@@ -8,6 +8,7 @@
 #include <memory>
 
 class BootOrderScene;
+class MarkedArrows;
 struct BootOrderColours;
 class ServiceBox;
 
@@ -51,7 +52,8 @@ private:
     QRectF picture_rect() const;
 
     std::unique_ptr<BootOrderColours> colours;
-    BootOrderScene *scene = nullptr;
+    BootOrderScene *picture = nullptr;
+    MarkedArrows *marked = nullptr;
     BootOrder shown;
     QString title;
     QHash<QString, ServiceBox *> boxes;

@@ -4,11 +4,15 @@
 #include "app/admin_runlevel.h"
 #include "app/find_service_dialog.h"
 #include "app/translations.h"
+#include "dependencies/boot_order_view.h"
+#include "dependencies/boot_order_window.h"
 #include "dependencies/dependencies_widget.h"
 #include "table/service_table.h"
 
 #include <QAbstractButton>
 #include <QComboBox>
+#include <QDialogButtonBox>
+#include <QGraphicsItem>
 #include <QInputDialog>
 #include <QLayout>
 #include <QPushButton>
@@ -438,6 +442,76 @@ QPalette dark_palette()
     return palette;
 }
 
+// One window alone, with the tool tip it shows, if any.
+void shoot_window(QWidget *window, const QString &name)
+{
+    QTest::qWait(300);
+    QRect area = window->frameGeometry();
+    if (QWidget *tip = QApplication::widgetAt(QCursor::pos()); tip && tip->inherits("QTipLabel"))
+        area |= tip->frameGeometry();
+    for (QWidget *widget : QApplication::topLevelWidgets()) {
+        if (widget->isVisible() && widget->inherits("QTipLabel"))
+            area |= widget->frameGeometry();
+    }
+    QGuiApplication::primaryScreen()->grabWindow(0, area.x(), area.y(), area.width(), area.height())
+        .save(QDir(output_dir).filePath(name + QStringLiteral(".png")));
+}
+
+// Who needs logkeeper, in the table's two colours and the status bar; the boot
+// of runlevels S and 2 as pictures, a service selected, a tool tip saying why
+// it stands there; a dependency that closes a loop, refused and explained.
+void understanding_steps(Walk &walk, const QString &prefix)
+{
+    walk.window.resize(1180, 760);
+    walk.select(QStringLiteral("logkeeper"), QStringLiteral("name"));
+    shoot(prefix + QStringLiteral("required-by"));
+
+    walk.trigger(QCoreApplication::translate("AdminRunlevel", "&Boot order"));
+    auto *order = walk.window.findChild<BootOrderWindow *>();
+    order->resize(1500, 420);
+    order->move(walk.window.pos());
+    order->show_runlevel(QStringLiteral("S"));
+    BootOrderView *view = order->today_view();
+    view->select(QStringLiteral("localfs-mount"));
+    shoot_window(order, prefix + QStringLiteral("boot-order-S"));
+    order->show_runlevel(QStringLiteral("2"));
+    view->select(QStringLiteral("mailrelay"));
+    view->centerOn(0, 0);
+    QTest::qWait(200);
+    QPoint tip;
+    for (QGraphicsItem *item : view->scene()->items()) {
+        if (item->data(0).toString() == QLatin1String("cronwheel"))
+            tip = view->viewport()->mapToGlobal(view->mapFromScene(item->sceneBoundingRect().center()));
+    }
+    QCursor::setPos(tip);
+    QToolTip::showText(tip, view->explanation(QStringLiteral("cronwheel")), view->viewport());
+    shoot_window(order, prefix + QStringLiteral("boot-order-2"));
+    QToolTip::hideText();
+    order->close();
+
+    walk.select(QStringLiteral("logkeeper"), QStringLiteral("name"));
+    with_modal([&walk] { walk.trigger(QCoreApplication::translate("AdminRunlevel", "&Edit")); },
+               [prefix](QWidget *dialog) {
+                   auto *widget = dialog->findChild<DependenciesWidget *>();
+                   auto *model = qobject_cast<QStandardItemModel *>(widget->model());
+                   when_modal(
+                       [](QWidget *input) {
+                           qobject_cast<QInputDialog *>(input)->setTextValue(QStringLiteral("cronwheel"));
+                           qobject_cast<QInputDialog *>(input)->accept();
+                       },
+                       dialog);
+                   widget->add_dependency(model->item(0));
+                   when_modal(
+                       [dialog, prefix](QWidget *refusal) {
+                           shoot(prefix + QStringLiteral("refused-loop"));
+                           press(refusal, QMessageBox::Ok);
+                           QTimer::singleShot(0, dialog, [dialog] { qobject_cast<QDialog *>(dialog)->done(QDialog::Rejected); });
+                       },
+                       dialog);
+                   qobject_cast<QDialogButtonBox *>(dialog->findChild<QDialogButtonBox *>())->buttons().first()->click();
+               });
+}
+
 // Sets up the look of a scenario: no icon theme at all, or a dark colour scheme.
 // Adwaita comes from the desktop that tools/take-screenshots pretends to be.
 void set_look(const QString &scenario)
@@ -459,7 +533,8 @@ int main(int argc, char **argv)
     QApplication application(argc, argv);
     if (argc < 2)
         qFatal("usage: walkthrough OUTPUT-DIRECTORY "
-               "[editing|adwaita|no-icons|dark|session|states|running|ru|ru-no-icons|ru-running|first-window]");
+               "[editing|adwaita|no-icons|dark|session|states|running|ru|ru-no-icons|ru-running|first-window|"
+               "understanding|ru-understanding]");
     output_dir = QString::fromLocal8Bit(argv[1]);
     const QString scenario = argc > 2 ? QString::fromLocal8Bit(argv[2]) : QStringLiteral("editing");
     load_translations({QStringLiteral(TRANSLATIONS_DIR)});
@@ -473,6 +548,8 @@ int main(int argc, char **argv)
     Walk walk(window);
     if (scenario == QLatin1String("first-window")) {
         shoot(QStringLiteral("first-window"));
+    } else if (scenario.endsWith(QLatin1String("understanding"))) {
+        understanding_steps(walk, scenario.startsWith(QLatin1String("ru")) ? QStringLiteral("ru-") : QString());
     } else if (scenario.endsWith(QLatin1String("running"))) {
         running_steps(walk, scenario == QLatin1String("ru-running") ? QStringLiteral("ru-") : QString());
     } else if (scenario == QLatin1String("session")) {
