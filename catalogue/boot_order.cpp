@@ -3,6 +3,8 @@
 #include <QMap>
 #include <QSet>
 
+#include <utility>
+
 namespace {
 
 QStringList reached(const BootOrder &order, const QString &service, bool backwards)
@@ -77,7 +79,7 @@ BootOrder boot_order(const BootConfiguration &configuration, const DependencyGra
 
     const Phase phase = order.shutdown ? Phase::Stop : Phase::Start;
     QMap<QPair<QString, QString>, bool> strongest;
-    for (const BootStep &step : qAsConst(order.steps)) {
+    for (const BootStep &step : std::as_const(order.steps)) {
         for (const QString &service : step.services) {
             for (const Requirement &requirement : graph.waits_for(service, phase)) {
                 if (!order.step_index.contains(requirement.required))

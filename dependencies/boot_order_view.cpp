@@ -15,6 +15,7 @@
 
 #include <algorithm>
 #include <cmath>
+#include <utility>
 
 namespace {
 
@@ -299,7 +300,7 @@ void BootOrderView::mark_selection()
         before = QSet<QString>(earlier.cbegin(), earlier.cend());
         after = QSet<QString>(later.cbegin(), later.cend());
     }
-    for (ServiceBox *box : qAsConst(boxes))
+    for (ServiceBox *box : std::as_const(boxes))
         box->set_mark(before.contains(box->name) ? Mark::Before : after.contains(box->name) ? Mark::After : Mark::None);
     for (DrawnArrow &arrow : picture->arrows) {
         const BootArrow &drawn = arrow.arrow;

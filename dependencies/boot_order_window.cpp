@@ -149,6 +149,9 @@ void BootOrderWindow::show_after_apply(bool on)
     after_pane->setVisible(on);
     if (!on || !table)
         return;
+    // Today and afterwards side by side, at the same width.
+    auto *splitter = static_cast<QSplitter *>(centralWidget());
+    splitter->setSizes({splitter->width() / 2, splitter->width() / 2});
     if (!rehearsed)
         rehearse_pending();
     redraw();

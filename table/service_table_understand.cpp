@@ -6,12 +6,17 @@
 #include "apply/plan_text.h"
 #include "catalogue/insserv_config.h"
 #include "catalogue/system_paths.h"
+#include "dependencies/dependencies_dialog.h"
 #include "table/colour_contrast.h"
 
 #include <QFile>
 #include <QMenu>
 #include <QMessageBox>
 #include <QPushButton>
+
+#include <algorithm>
+#include <memory>
+#include <utility>
 
 namespace {
 
@@ -62,7 +67,7 @@ const DependencyGraph &ServiceTable::dependency_graph()
 DependencyGraph ServiceTable::dependency_graph_with(const QMap<QString, QByteArray> &overrides)
 {
     QList<GraphService> services;
-    for (const Service &service : qAsConst(loaded_services)) {
+    for (const Service &service : std::as_const(loaded_services)) {
         const QString &name = service.name;
         if (overrides.contains(name)) {
             services.append(graph_service(ServiceInfo::from_content(name, overrides.value(name)),
@@ -111,8 +116,14 @@ void ServiceTable::highlight_dependants(const QTableWidgetItem *item)
     dependency_sentence = text;
 }
 
+// The editor of that service may be open already, below the box that
+// offered it: then the user is back in it.
 void ServiceTable::edit_later(const QString &name)
 {
+    for (const DependenciesDialog *open : findChildren<DependenciesDialog *>()) {
+        if (open->isVisible() && open->windowTitle() == name)
+            return;
+    }
     QMetaObject::invokeMethod(
         this,
         [this, name] {
