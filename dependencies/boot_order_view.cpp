@@ -4,7 +4,6 @@
 
 #include <QFile>
 #include <QGraphicsItem>
-#include <QGraphicsSceneMouseEvent>
 #include <QStyleOptionGraphicsItem>
 #include <QHelpEvent>
 #include <QImage>

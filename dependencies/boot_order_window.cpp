@@ -182,10 +182,13 @@ void BootOrderWindow::rehearse_pending()
                                                   .arg(problems.join(QLatin1Char(' '))));
 }
 
+// Quietly: a selection made here is no user's choice to pass on.
 void BootOrderWindow::select(const QString &service)
 {
-    for (BootOrderView *view : {today, after})
+    for (BootOrderView *view : {today, after}) {
+        const QSignalBlocker quiet(view);
         view->select(service);
+    }
 }
 
 void BootOrderWindow::save(bool svg)
