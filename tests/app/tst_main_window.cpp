@@ -2,10 +2,13 @@
 #include "app/administrator_bar.h"
 #include "app/administrator_restart.h"
 #include "app/find_service_dialog.h"
+#include "app/notice_bar.h"
 #include "app/resource.h"
 #include "catalogue/administrator_rights.h"
 #include "catalogue/boot_configuration.h"
 #include "catalogue/test_hooks.h"
+#include "dependencies/boot_order_view.h"
+#include "dependencies/boot_order_window.h"
 #include "dependencies/dependencies_dialog.h"
 #include "tests/support/fixture.h"
 
@@ -111,6 +114,44 @@ private slots:
     }
 
     void cleanup() { window.reset(); }
+
+    // A setup insserv refuses loads with a notice in plain words, whose button opens the editor on a
+    // service it names. The boot order opens from the Service menu; a service chosen there is chosen
+    // in the table.
+    void notices_and_the_boot_order_lead_to_the_services()
+    {
+        root->set_behaviour("listing", "exit 1");
+        root->set_stderr("listing", "insserv: There is a loop between service cron and ssh if started\n");
+        QVERIFY(replaces_table("&Reload"));
+        const auto *bar = window->findChild<NoticeBar *>();
+        QVERIFY(bar->isVisible());
+        QStringList texts;
+        for (const QLabel *label : bar->findChildren<QLabel *>())
+            texts << label->text();
+        QVERIFY2(texts.join(' ').contains("cron and ssh require each other through a dependency loop"),
+                 qPrintable(texts.join(' ')));
+        QPushButton *edit = nullptr;
+        for (QPushButton *button : bar->findChildren<QPushButton *>())
+            edit = button->text() == "Edit dependencies…" ? button : edit;
+        QVERIFY(edit && edit->isVisible());
+        QCOMPARE(edit->menu()->actions().size(), 2);
+        ModalWatcher watcher;
+        QString opened;
+        watcher.expect([&opened](QWidget *dialog) {
+            opened = dialog->windowTitle();
+            qobject_cast<QDialog *>(dialog)->reject();
+        });
+        edit->menu()->actions().at(1)->trigger();
+        QTRY_COMPARE(opened, "ssh");
+
+        action("&Boot order")->trigger();
+        auto *order = window->findChild<BootOrderWindow *>();
+        QVERIFY(order->isVisible());
+        QCOMPARE(order->today_view()->drawn_columns(), QList<QStringList>({{"ssh"}, {"cron"}}));
+        order->today_view()->select("cron");
+        QCOMPARE(table()->currentItem()->data(ServiceTable::ServiceNameRole).toString(), "cron");
+        QVERIFY(watcher.unexpected.isEmpty());
+    }
 
     // The flags stand for Enable, Disable, Start, Ignore and Stop on level, Toggle, Reset, Edit.
     void selections_enable_actions_data()

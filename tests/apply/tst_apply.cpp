@@ -568,6 +568,29 @@ private slots:
         QCOMPARE(root.calls().filter("cron"), QStringList({"--dryrun cron", "--remove --force cron", "cron"}));
     }
 
+    // Without a copy, insserv's refusal stops the apply itself: its words go to the details, the
+    // box says what they mean and offers to edit the services they name.
+    void an_apply_error_in_plain_words()
+    {
+        TestRoot root;
+        install_fixture(root);
+        test_hooks::deny_private_namespaces(true);
+        TestTable table;
+        QVERIFY(table.load());
+        edit(table, "@cron 2 K");
+        root.set_behaviour("=--dryrun cron", "exit 1");
+        root.set_stderr("cron", "insserv: There is a loop between service cron and ssh if started\n");
+        const QString boxes = answered(root, [&] {
+            QCOMPARE(table.run_plan(table.changes_plan(), [](const QString &, const QString &) { return true; }, "done",
+                                    nullptr), ServiceTable::PlanResult::Failed);
+        });
+        test_hooks::deny_private_namespaces(false);
+        QCOMPARE(boxes.section(" | ", 0, 0), "Error: cron and ssh require each other through a dependency loop: change "
+                                             "the dependencies of one of them.");
+        QVERIFY(boxes.section(" | ", 1).contains("There is a loop between service cron and ssh if started"));
+        QVERIFY(!QFile::exists(root.path(overrides + "cron")));
+    }
+
     // With the real insserv and update-rc.d, a step that fails on the machine itself, whether
     // before or after it ran, leaves every link, override and dependency file exactly as it was.
     void failures_on_the_machine_restore_exactly_data()
