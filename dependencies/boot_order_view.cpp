@@ -212,11 +212,12 @@ BootOrderView::BootOrderView(QWidget *parent)
     connect(picture, &QGraphicsScene::selectionChanged, this, &BootOrderView::mark_selection);
 }
 
-// The scene goes with the view, dropping its selection on the way: nothing is
-// left to mark by then.
+// The scene goes first, dropping its selection on the way, while the colours
+// its arrows refer to are still there: nothing is left to mark by then.
 BootOrderView::~BootOrderView()
 {
     picture->disconnect(this);
+    delete picture;
 }
 
 void BootOrderView::show_order(const BootOrder &order, const QString &picture_title)
