@@ -120,7 +120,9 @@ QStringList other_changes(const ApplyPlan &plan, const Rehearsal &rehearsal)
             renumbered.append(service);
     }
     if (!renumbered.isEmpty())
-        lines.prepend(QCoreApplication::translate("ServiceTable", "Renumbered only: %1").arg(renumbered.join(QStringLiteral(", "))));
+        lines.prepend(QCoreApplication::translate("ServiceTable", "Renumbered only (%1): %2")
+                          .arg(renumbered.size())
+                          .arg(renumbered.join(QStringLiteral(", "))));
     return lines;
 }
 

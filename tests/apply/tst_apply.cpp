@@ -361,7 +361,7 @@ private slots:
         QTest::newRow("as intended, another renumbered, a dangling link cleared")
             << "cron 2:S02cron 3:S02cron, ssh 2:S03ssh, gone 2:S09gone>../init.d/gone"
             << "cron 2:S02cron 3:K01cron, ssh 2:S02ssh" << "cron=..SK...." << ""
-            << "" << "cron:; runlevel 3: S02cron becomes K01cron | Renumbered only: ssh; rc2.d/S09gone -> ../init.d/gone leads nowhere and goes";
+            << "" << "cron:; runlevel 3: S02cron becomes K01cron | Renumbered only (1): ssh; rc2.d/S09gone -> ../init.d/gone leads nowhere and goes";
         QTest::newRow("disabling what another needs")
             << "dbusd 2:S02dbusd, avahi 2:S03avahi" << "dbusd 2:K01dbusd, avahi 2:S03avahi" << "dbusd=..K....."
             << "insserv: FATAL: service dbus is missed in the runlevels 2 to use service avahi"
