@@ -864,10 +864,6 @@ Add it anyway?</source>
         <translation>%1 никуда не ведёт и удаляется</translation>
     </message>
     <message>
-        <source>Renumbered only: %1</source>
-        <translation>Только перенумерованы: %1</translation>
-    </message>
-    <message>
         <source>runlevel %1: %2 appears</source>
         <translation>уровень %1: появляется %2</translation>
     </message>
@@ -946,6 +942,10 @@ Add it anyway?</source>
     <message>
         <source>Unknown</source>
         <translation>Неизвестно</translation>
+    </message>
+    <message>
+        <source>Renumbered only (%1): %2</source>
+        <translation>Только перенумерованы (%1): %2</translation>
     </message>
 </context>
 <context>
