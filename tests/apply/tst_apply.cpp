@@ -623,6 +623,19 @@ private slots:
         QCOMPARE(links(root, "cron"), ".KSKSKKK");
         QVERIFY(!QFileInfo(root.path("etc/rc2.d/S09gone")).isSymLink());
 
+        // A script that is not executable, which insserv leaves out of the boot with success.
+        QVERIFY(run_in_root(root, "sbin/insserv", {"--remove", "cron"}));
+        QFile::setPermissions(root.path("etc/init.d/cron"), QFile::ReadOwner | QFile::WriteOwner);
+        TestTable lazy;
+        QVERIFY(lazy.load());
+        edit(lazy, "+cron");
+        const QString skipped = answered(root, [&] { lazy.apply_changes(); });
+        QVERIFY2(skipped.contains("The script cron is not executable, so insserv leaves it out of the boot"),
+                 qPrintable(skipped));
+        QCOMPARE(links(root, "cron"), "........");
+        QFile::setPermissions(root.path("etc/init.d/cron"), QFile::ReadOwner | QFile::WriteOwner | QFile::ExeOwner);
+        QVERIFY(run_in_root(root, "sbin/insserv", {"cron"}));
+
         // Disabling what another service requires is refused, with the dependant named.
         TestTable again;
         QVERIFY(again.load());
