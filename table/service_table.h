@@ -168,6 +168,7 @@ protected:
     void fill_rows();
     QList<ServiceTableItem *> row_cells(const Service &service, const QStringList &runlevels) const;
     void mark_override(QTableWidgetItem *name_cell, const QString &name) const;
+    QStringList disabled_start_levels(const Service &service) const;
     QString name_text(const Service &service) const;
     QString state_text(const Service &service, const QSet<Service> &side) const;
 
