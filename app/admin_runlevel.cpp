@@ -14,8 +14,8 @@
 #include <QAction>
 #include <QApplication>
 #include <QCloseEvent>
-#include <QDesktopWidget>
 #include <QHeaderView>
+#include <QScreen>
 #include <QScrollBar>
 #include <QStyle>
 #include <QMenuBar>
@@ -48,7 +48,7 @@ AdminRunlevel::AdminRunlevel()
     });
     rebuild_table();
 
-    const QRect desktop = QApplication::desktop()->geometry();
+    const QRect desktop = QGuiApplication::primaryScreen()->virtualGeometry();
     const QRect first(0, 0, first_window_width(desktop.width(), table_width()), desktop.height() / 2);
     QSettings settings;
     vornRestoreGeometry(this, &settings, first, false);

@@ -87,7 +87,7 @@ private slots:
         window = std::make_unique<AdminRunlevel>();
         window->show();
         QVERIFY(QTest::qWaitForWindowExposed(window.get()));
-        const QRect desktop = QApplication::desktop()->geometry();
+        const QRect desktop = QGuiApplication::primaryScreen()->virtualGeometry();
         QCOMPARE(QRect(window->frameGeometry().topLeft(), window->size()),
                  QRect(0, 0, desktop.width() / 2, desktop.height() / 2));
     }
