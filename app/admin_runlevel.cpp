@@ -16,8 +16,8 @@
 #include <QAction>
 #include <QApplication>
 #include <QCloseEvent>
-#include <QDesktopWidget>
 #include <QHeaderView>
+#include <QScreen>
 #include <QScrollBar>
 #include <QStyle>
 #include <QMenuBar>
@@ -64,7 +64,7 @@ AdminRunlevel::AdminRunlevel()
     });
     rebuild_table();
 
-    const QRect desktop = QApplication::desktop()->geometry();
+    const QRect desktop = QGuiApplication::primaryScreen()->virtualGeometry();
     const QSize wanted(table_width(), window_height(std::min(table->rowCount(), first_window_rows)));
     const QRect first(QPoint(0, 0), first_window_size(desktop.size(), wanted));
     QSettings settings;

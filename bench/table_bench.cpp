@@ -306,7 +306,7 @@ void TableBench::run_with_real_insserv()
         BoxAnswerer warning;
         load_once(loads);
     }
-    for (const QString &errors : qAsConst(insserv_errors))
+    for (const QString &errors : std::as_const(insserv_errors))
         note(QStringLiteral("insserv said: %1").arg(errors.left(300)));
     report("real_insserv_runs", size, median(runs), "ms");
     report("real_insserv_load", size, loads.wall(), "ms");

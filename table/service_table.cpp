@@ -166,7 +166,7 @@ QList<ServiceTableItem *> ServiceTable::row_cells(const Service &service, const 
         cells.append(ServiceTableItem::runlevel_cell(text, mark, runlevel, kill_order));
     }
     cells.append(ServiceTableItem::state_cell(state_text(service, kill_services)));
-    for (ServiceTableItem *cell : qAsConst(cells))
+    for (ServiceTableItem *cell : std::as_const(cells))
         cell->setData(ServiceNameRole, service.name);
     return cells;
 }

@@ -146,7 +146,7 @@ private slots:
             opened = popup->pos();
             popup->close();
         });
-        QContextMenuEvent click(QContextMenuEvent::Mouse, pointer);
+        QContextMenuEvent click(QContextMenuEvent::Mouse, pointer, table->viewport()->mapToGlobal(pointer));
         QCoreApplication::sendEvent(table->viewport(), &click);
         QCOMPARE(opened, table->viewport()->mapToGlobal(pointer));
     }
