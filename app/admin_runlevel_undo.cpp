@@ -50,8 +50,9 @@ void AdminRunlevel::undo_last_apply()
         box.exec();
         return;
     }
-    const QString question = tr("Put the services of the %1 of %2 by %3 back as they were before it?")
-                                 .arg(operation_name(entry->operation), entry->date, entry->user);
+    const QString question = tr("Put back %1 as before the %2 of %3 by %4?")
+                                 .arg(QStringList(undo.plan.intended.keys()).join(QStringLiteral(", ")),
+                                      operation_name(entry->operation), entry->date, entry->user);
     const auto confirm = [&](const QString &notice, const QString &preview) {
         return confirmed(title, with_notice(notice, question), preview);
     };

@@ -134,6 +134,17 @@ QStringList other_changes(const ApplyPlan &plan, const Rehearsal &rehearsal)
     return lines;
 }
 
+// Every link put back, a line each.
+QStringList restored_links(const PlanStep &step)
+{
+    if (step.links.isEmpty())
+        return {QCoreApplication::translate("ServiceTable", "Links put back: none")};
+    QStringList lines{QCoreApplication::translate("ServiceTable", "Links put back:")};
+    for (const RunlevelLink &link : step.links)
+        lines.append(QStringLiteral("  ") + link.text());
+    return lines;
+}
+
 } // namespace
 
 QStringList link_changes(const BootConfiguration &before, const BootConfiguration &after, const QString &service)
@@ -180,8 +191,10 @@ QString plan_preview(const ApplyPlan &plan, const Rehearsal &rehearsal)
         if (const PlanStep *step = last_override_step(plan, service))
             lines.append(override_text(plan, *step));
         for (const PlanStep &step : plan.steps) {
-            if ((step.kind == PlanStep::Run || step.kind == PlanStep::RestoreLinks) && step.service == service)
-                lines.append(step_text(step));
+            if (step.kind == PlanStep::Run && step.service == service)
+                lines.append(step.command());
+            if (step.kind == PlanStep::RestoreLinks && step.service == service)
+                lines += restored_links(step);
         }
         blocks.append(lines.join(QLatin1Char('\n')));
     }

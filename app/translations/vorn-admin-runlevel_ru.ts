@@ -240,12 +240,12 @@
         <translation>После %2 от %3 изменились службы: %1 (другой программой или вручную); отмена отменила бы и это изменение. Ничего не сделано.</translation>
     </message>
     <message>
-        <source>Put the services of the %1 of %2 by %3 back as they were before it?</source>
-        <translation>Вернуть службы %1 от %2 (пользователь %3) в состояние до него?</translation>
-    </message>
-    <message>
         <source>The last apply is undone.</source>
         <translation>Последнее применение отменено.</translation>
+    </message>
+    <message>
+        <source>Put back %1 as before the %2 of %3 by %4?</source>
+        <translation>Вернуть %1 в состояние до %2 от %3 (пользователь %4)?</translation>
     </message>
 </context>
 <context>
@@ -1038,6 +1038,10 @@ Add it anyway?</source>
     <message>
         <source>insserv&apos;s dependency files put back: %1</source>
         <translation>Возвращены файлы зависимостей insserv: %1</translation>
+    </message>
+    <message>
+        <source>Links put back:</source>
+        <translation>Возвращены ссылки:</translation>
     </message>
 </context>
 <context>

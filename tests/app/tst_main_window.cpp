@@ -346,7 +346,7 @@ private slots:
             watcher.expect_message(QMessageBox::Yes);
             watcher.expect_message(QMessageBox::Ok);
             QVERIFY(replaces_table("Undo &last apply"));
-            QVERIFY2(watcher.texts.value(0).startsWith("Put the services of the apply of 20"), qPrintable(watcher.texts.value(0)));
+            QVERIFY2(watcher.texts.value(0).startsWith("Put back cron as before the apply of 20"), qPrintable(watcher.texts.value(0)));
             QVERIFY(watcher.details.value(0).contains("runlevel 3: K01cron becomes S02cron"));
             QVERIFY(watcher.details.value(0).contains("-# Default-Start: 2 4 5\n-# Default-Stop: 0 1 3 6\n+# Default-Start: 2\n"));
             QCOMPARE(watcher.texts.value(1), "The last apply is undone.");
