@@ -80,8 +80,9 @@ QStringList field_changes(const ApplyPlan &plan, const QString &service)
     QStringList changes;
     if (last->kind == PlanStep::DeleteOverride)
         changes.append(QStringLiteral("override deleted"));
+    const auto shown = [](const QString &value) { return value.isEmpty() ? QStringLiteral("(none)") : value; };
     for (const QString &name : names) {
-        const QString old_value = old_fields.value(name, QStringLiteral("(none)")), new_value = new_fields.value(name, QStringLiteral("(none)"));
+        const QString old_value = shown(old_fields.value(name)), new_value = shown(new_fields.value(name));
         if (old_value != new_value)
             changes.append(QStringLiteral("%1: %2 -> %3").arg(name, old_value, new_value));
     }
