@@ -5,6 +5,7 @@
 
 #include <QFile>
 
+#include <cerrno>
 #include <cstdio>
 #include <cstring>
 #include <ctime>
@@ -59,10 +60,16 @@ void send_to_system_log(int severity, const QString &line)
     if (path.size() >= int(sizeof address.sun_path))
         return;
     std::memcpy(address.sun_path, path.constData(), path.size());
-    const int socket = ::socket(AF_UNIX, SOCK_DGRAM | SOCK_CLOEXEC, 0);
-    if (socket < 0)
-        return;
-    ::sendto(socket, message.constData(), message.size(), MSG_NOSIGNAL, reinterpret_cast<const sockaddr *>(&address),
-             sizeof address);
-    ::close(socket);
+    const auto *target = reinterpret_cast<const sockaddr *>(&address);
+    int socket = ::socket(AF_UNIX, SOCK_DGRAM | SOCK_CLOEXEC, 0);
+    if (socket >= 0 && ::sendto(socket, message.constData(), message.size(), MSG_NOSIGNAL, target, sizeof address) < 0
+        && errno == EPROTOTYPE) {
+        // A syslog daemon that listens on a stream socket: messages end with a NUL there.
+        ::close(socket);
+        socket = ::socket(AF_UNIX, SOCK_STREAM | SOCK_CLOEXEC, 0);
+        if (socket >= 0 && ::connect(socket, target, sizeof address) == 0)
+            ::send(socket, message.constData(), message.size() + 1, MSG_NOSIGNAL);
+    }
+    if (socket >= 0)
+        ::close(socket);
 }

@@ -60,11 +60,11 @@ void refuse_while_packages_change(QWidget *parent, const ApplyTrace &trace, cons
 
 // What went wrong beside the change itself (etckeeper, the history) never
 // undoes it: it is told once the change is done.
-void show_warnings(QWidget *parent, const QStringList &warnings)
+void show_warnings(QWidget *parent, const QStringList &warnings, bool applied)
 {
     if (warnings.isEmpty())
         return;
-    QMessageBox box(QMessageBox::Warning, ServiceTable::tr("Applied, with a warning"),
+    QMessageBox box(QMessageBox::Warning, applied ? ServiceTable::tr("Applied, with a warning") : ServiceTable::tr("Warning"),
                     warnings.join(QStringLiteral("\n\n")), QMessageBox::Ok, parent);
     box.exec();
 }
@@ -191,7 +191,7 @@ ServiceTable::PlanResult ServiceTable::run_plan(const ApplyPlan &given, const Pl
     lock.release();
     if (outcome.error) {
         outcome.error->show(outcome_details(outcome));
-        show_warnings(result_parent, warnings);
+        show_warnings(result_parent, warnings, false);
         return PlanResult::Failed;
     }
     if (!result.isEmpty()) {
@@ -199,7 +199,7 @@ ServiceTable::PlanResult ServiceTable::run_plan(const ApplyPlan &given, const Pl
         set_readable_details(box, outcome_details(outcome));
         box.exec();
     }
-    show_warnings(result_parent, warnings);
+    show_warnings(result_parent, warnings, true);
     return PlanResult::Applied;
 }
 

@@ -1043,6 +1043,10 @@ Add it anyway?</source>
         <source>Links put back:</source>
         <translation>Возвращены ссылки:</translation>
     </message>
+    <message>
+        <source>Warning</source>
+        <translation>Предупреждение</translation>
+    </message>
 </context>
 <context>
     <name>StartStopOfferDialog</name>
