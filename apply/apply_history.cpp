@@ -173,11 +173,11 @@ private:
             return true;
         }
         BootConfiguration *configuration = this->configuration();
-        static const QRegularExpression link(QStringLiteral("^/etc/rc([S0-6])\\.d/([^/ ]+)(?: -> (.+)| \\(no link\\))$"));
+        static const QRegularExpression link(QStringLiteral("^/etc/rc([S0-6])\\.d/([^/]+?)(?: -> (.+)| \\(no link\\))$"));
         const QRegularExpressionMatch match = link.match(line);
         if (!key.startsWith(QLatin1String("Links ")) || !configuration || !match.hasMatch())
             return false;
-        (*configuration).links[service].append(RunlevelLink{match.captured(1), match.captured(2), match.captured(3), false});
+        configuration->links[service].append(RunlevelLink{match.captured(1), match.captured(2), match.captured(3), false});
         return true;
     }
 
