@@ -57,6 +57,7 @@ private slots:
     void show_notices();
     void configuration_changed(const QStringList &services);
     void restart_as_administrator();
+    void undo_last_apply();
 
 private:
     QAction *make_action(const char *icon, const QString &text);
@@ -75,6 +76,8 @@ private:
     bool may_close();
     void keep_unapplied(const ChangeMap &edits);
     void suspend_editing(bool suspend);
+    // In admin_runlevel_undo.cpp: whether the history has an apply to undo.
+    void read_undo_state();
 
     // Without it, edits stay possible but nothing that writes is offered.
     const bool administrator;
@@ -90,6 +93,8 @@ private:
 
     QAction *apply_all = nullptr;
     QAction *undo_all = nullptr;
+    QAction *undo_last = nullptr;
+    bool undoable = false; // the history has an apply to undo
     QAction *reload_table = nullptr;
     QAction *exit = nullptr;
     QAction *enable = nullptr;

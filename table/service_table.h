@@ -19,6 +19,7 @@
 #include <functional>
 #include <memory>
 
+class ApplyTrace;
 class HeaderSources;
 class QAction;
 class ServiceItemDelegate;
@@ -190,7 +191,7 @@ protected:
                      bool dryrun);
     void run_changes(const ChangeMap &work, bool force, bool dryrun);
     SystemFacts system_facts() const;
-    bool machine_unchanged(const BootConfiguration &since);
+    bool machine_unchanged(const BootConfiguration &since, const ApplyTrace &trace, const ApplyPlan &plan);
     Rehearsal rehearsed(const ApplyPlan &plan);
     void show_refusal(const ApplyPlan &plan, const Rehearsal &rehearsal, const QStringList &problems);
 
