@@ -169,7 +169,8 @@ public:
         const ServiceInfo source = header(service);
         QVariantMap fields;
         QStringList missing;
-        for (const auto &[name, kind] : {std::make_pair(start_field, start_kind), std::make_pair(stop_field, kill_kind)}) {
+        for (const auto &[field_name, kind] : {std::make_pair(start_field, start_kind), std::make_pair(stop_field, kill_kind)}) {
+            const QString name = field_name; // a lambda cannot capture a structured binding before C++20
             const QString wanted = field_text(levels, kind);
             if (same_levels(source.field(name), wanted))
                 continue;
