@@ -17,8 +17,8 @@
 #include <QAction>
 #include <QApplication>
 #include <QCloseEvent>
-#include <QDesktopWidget>
 #include <QHeaderView>
+#include <QScreen>
 #include <QScrollBar>
 #include <QStyle>
 #include <QMenuBar>
@@ -66,7 +66,7 @@ AdminRunlevel::AdminRunlevel()
     });
     rebuild_table();
 
-    const QRect desktop = QApplication::desktop()->geometry();
+    const QRect desktop = QGuiApplication::primaryScreen()->virtualGeometry();
     const QSize wanted(table_width(), window_height(std::min(table->rowCount(), first_window_rows)));
     const QRect first(QPoint(0, 0), first_window_size(desktop.size(), wanted));
     QSettings settings;
@@ -127,6 +127,7 @@ void AdminRunlevel::build_actions()
     apply_all = make_action("apply all", tr("&Apply all changes"), tr("CTRL+RETURN"));
     undo_all = make_action("undo changes", tr("&Undo all changes"));
     undo_all->setShortcuts(QKeySequence::Undo);
+    undo_last = make_action("undo apply", tr("Undo &last apply"));
     reload_table = make_action("reload", tr("&Reload"), tr("F5"));
     exit = make_action("exit", tr("&Exit"), tr("CTRL+Q"));
     // Each key does one thing: Shift makes the marks of a level those of the whole service.
@@ -148,10 +149,12 @@ void AdminRunlevel::build_actions()
     if (!administrator) {
         apply_all->setToolTip(tr("Applying changes needs administrator rights"));
         reset->setToolTip(tr("Resetting services needs administrator rights"));
+        undo_last->setToolTip(tr("Undoing an apply needs administrator rights"));
     }
 
     connect(apply_all, &QAction::triggered, this, &AdminRunlevel::apply_changes);
     connect(undo_all, &QAction::triggered, this, &AdminRunlevel::undo_changes);
+    connect(undo_last, &QAction::triggered, this, &AdminRunlevel::undo_last_apply);
     connect(reload_table, &QAction::triggered, this, &AdminRunlevel::reload);
     connect(exit, &QAction::triggered, this, &QWidget::close);
     connect(toggle, &QAction::triggered, this, &AdminRunlevel::toggle_item);
@@ -164,7 +167,7 @@ void AdminRunlevel::build_actions()
 void AdminRunlevel::build_menus()
 {
     QMenu *file = menuBar()->addMenu(tr("&File"));
-    file->addActions({apply_all, undo_all, reload_table, exit});
+    file->addActions({apply_all, undo_all, undo_last, reload_table, exit});
 
     QMenu *service = menuBar()->addMenu(tr("&Service"));
     auto *state = new QMenu(tr("&State"), service);
@@ -252,6 +255,7 @@ void AdminRunlevel::rebuild_table()
     status->show_stale(false);
     show_table_state();
     show_notices();
+    read_undo_state();
 }
 
 void AdminRunlevel::show_notices()
@@ -287,6 +291,7 @@ void AdminRunlevel::enable_apply_action(bool enable_actions)
 {
     apply_all->setEnabled(enable_actions && administrator);
     undo_all->setEnabled(enable_actions);
+    undo_last->setEnabled(!enable_actions && undoable && administrator);
     if (enable_actions)
         reset->setEnabled(false);
 }

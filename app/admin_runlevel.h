@@ -59,6 +59,7 @@ private slots:
     void configuration_changed(const QStringList &services);
     void restart_as_administrator();
     void show_boot_order();
+    void undo_last_apply();
 
 private:
     QAction *make_action(const char *icon, const QString &text);
@@ -77,6 +78,8 @@ private:
     bool may_close();
     void keep_unapplied(const ChangeMap &edits);
     void suspend_editing(bool suspend);
+    // In admin_runlevel_undo.cpp: whether the history has an apply to undo.
+    void read_undo_state();
 
     // Without it, edits stay possible but nothing that writes is offered.
     const bool administrator;
@@ -93,6 +96,8 @@ private:
 
     QAction *apply_all = nullptr;
     QAction *undo_all = nullptr;
+    QAction *undo_last = nullptr;
+    bool undoable = false; // the history has an apply to undo
     QAction *reload_table = nullptr;
     QAction *exit = nullptr;
     QAction *enable = nullptr;

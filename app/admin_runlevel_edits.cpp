@@ -14,6 +14,8 @@
 #include <QCoreApplication>
 #include <QMessageBox>
 
+#include <utility>
+
 namespace {
 
 QString listed(const QString &heading, const ChangeMap &edits)
@@ -92,7 +94,7 @@ void AdminRunlevel::suspend_editing(bool suspend)
 {
     centralWidget()->setEnabled(!suspend);
     if (!suspend) {
-        for (QAction *action : qAsConst(suspended_actions))
+        for (QAction *action : std::as_const(suspended_actions))
             action->setEnabled(true);
         suspended_actions.clear();
         return;

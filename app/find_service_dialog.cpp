@@ -64,7 +64,7 @@ QList<QTableWidgetItem *> FindServiceDialog::find_items(const QString &text) con
         if (!text.isEmpty() && facility.indexOf(text, 0, Qt::CaseInsensitive) >= 0) {
             QList<Service> expanded;
             expand_facility(expanded, Service(facility));
-            for (const Service &member : qAsConst(expanded))
+            for (const Service &member : std::as_const(expanded))
                 members.insert(member.name);
         }
     }
@@ -110,7 +110,7 @@ void FindServiceDialog::filter_items(const QString &text)
 
 void FindServiceDialog::show_hidden_rows()
 {
-    for (int row : qAsConst(hidden_rows))
+    for (int row : std::as_const(hidden_rows))
         table->showRow(row);
     hidden_rows.clear();
 }

@@ -32,6 +32,7 @@ Resource::Resource()
         {"toggle", "document-properties"},    {"service enable", "services"},
         {"service disable", "no"},            {"vorn-runlevel", "vorn-admin-runlevel"},
         {"exit", "application-exit"},         {"reload", "view-refresh"},
+        {"undo apply", "document-revert"},
         {"override", "document-edit"},
         {"state running", "media-playback-start"}, {"state not running", "media-playback-stop"},
         {"state dead", "emblem-warning"},          {"state unknown", "dialog-question"},

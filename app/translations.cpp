@@ -15,8 +15,12 @@ QStringList translation_directories(const QString &program_directory)
 bool load_translations(const QStringList &directories)
 {
     auto *qt = new QTranslator(QCoreApplication::instance());
-    if (qt->load(QLocale(), QStringLiteral("qtbase"), QStringLiteral("_"),
-                 QLibraryInfo::location(QLibraryInfo::TranslationsPath)))
+#if QT_VERSION >= QT_VERSION_CHECK(6, 0, 0)
+    const QString qt_translations = QLibraryInfo::path(QLibraryInfo::TranslationsPath);
+#else
+    const QString qt_translations = QLibraryInfo::location(QLibraryInfo::TranslationsPath);
+#endif
+    if (qt->load(QLocale(), QStringLiteral("qtbase"), QStringLiteral("_"), qt_translations))
         QCoreApplication::installTranslator(qt);
     auto *own = new QTranslator(QCoreApplication::instance());
     for (const QString &directory : directories) {

@@ -169,7 +169,8 @@ public:
         const ServiceInfo source = header(service);
         QVariantMap fields;
         QStringList missing;
-        for (const auto &[name, kind] : {std::make_pair(start_field, start_kind), std::make_pair(stop_field, kill_kind)}) {
+        for (const auto &[field_name, kind] : {std::make_pair(start_field, start_kind), std::make_pair(stop_field, kill_kind)}) {
+            const QString name = field_name; // a lambda cannot capture a structured binding before C++20
             const QString wanted = field_text(levels, kind);
             if (same_levels(source.field(name), wanted))
                 continue;
@@ -218,16 +219,8 @@ public:
 private:
     void touch(const QString &service)
     {
-        if (plan.origins.contains(service))
-            return;
-        ServiceOrigin origin;
-        const QString override_path = overrides_dir().filePath(service);
-        origin.had_override = QFileInfo::exists(override_path);
-        origin.override_content = file_content(override_path);
-        origin.header_path = origin.had_override ? override_path : init_scripts_dir().filePath(service);
-        origin.header_lines = origin.had_override ? content_lines(origin.override_content)
-                                                  : script_header(origin.header_path);
-        plan.origins.insert(service, origin);
+        if (!plan.origins.contains(service))
+            plan.origins.insert(service, service_origin(service));
     }
 
     QHash<QString, QByteArray> written;
@@ -377,6 +370,18 @@ ApplyPlan build_plan(PlanBuilder &builder, const QMap<QString, ServiceEdit> &edi
 
 } // namespace
 
+ServiceOrigin service_origin(const QString &service)
+{
+    ServiceOrigin origin;
+    const QString override_path = overrides_dir().filePath(service);
+    origin.had_override = QFileInfo::exists(override_path);
+    origin.override_content = file_content(override_path);
+    origin.header_path = origin.had_override ? override_path : init_scripts_dir().filePath(service);
+    origin.header_lines = origin.had_override ? content_lines(origin.override_content)
+                                              : script_header(origin.header_path);
+    return origin;
+}
+
 QString PlanStep::command() const
 {
     return (QStringList{program} + arguments).join(QLatin1Char(' '));
@@ -448,7 +453,9 @@ ApplyPlan plan_changes(const ChangeMap &changes, const SystemFacts &facts)
             edit.levels.insert(change.key().second, change.value());
     }
     PlanBuilder builder(facts);
-    return build_plan(builder, edits);
+    ApplyPlan plan = build_plan(builder, edits);
+    plan.operation = QStringLiteral("apply");
+    return plan;
 }
 
 // A reset deletes each override and registers the service again from its
@@ -469,6 +476,7 @@ ApplyPlan plan_reset(const QStringList &services, const SystemFacts &facts)
         builder.plan.intended.insert(service, header_states(script.field(start_field), script.field(stop_field)));
     }
     builder.relink(removals, registrations);
+    builder.plan.operation = QStringLiteral("reset");
     return builder.plan;
 }
 
@@ -478,6 +486,7 @@ ApplyPlan plan_reset(const QStringList &services, const SystemFacts &facts)
 ApplyPlan plan_dependencies(const QString &service, const QVariant &dependencies, const SystemFacts &facts)
 {
     PlanBuilder builder(facts);
+    builder.plan.operation = QStringLiteral("dependency edit");
     const HeaderLines source = builder.header(service).lines;
     builder.write(service, override_content(override_lines(source, dependencies, remove_deps, nullptr, add_deps)),
                   QCoreApplication::translate("ServiceTable", "Error while overriding dependencies"));

@@ -12,10 +12,11 @@
 #include <QStringList>
 #include <QVariant>
 
-// One step of a plan: an override written or deleted, or a program run.
+// One step of a plan: an override written or deleted, a program run, or, to
+// undo an apply, a service's links or insserv's dependency files put back.
 struct PlanStep
 {
-    enum Kind { WriteOverride, DeleteOverride, Run };
+    enum Kind { WriteOverride, DeleteOverride, Run, RestoreLinks, RestoreFiles };
 
     Kind kind = Run;
     QString service;
@@ -23,7 +24,10 @@ struct PlanStep
     QString failure;    // the error detail when an override step fails
     QString program;    // Run
     QStringList arguments;
+    QList<RunlevelLink> links;         // RestoreLinks: every link of the service afterwards
+    QMap<QString, QByteArray> files;   // RestoreFiles: insserv's ".depend.*" files afterwards, by name
 
+    bool changes_override() const { return kind == WriteOverride || kind == DeleteOverride; }
     bool is_dry_run() const { return kind == Run && arguments.contains(QStringLiteral("--dryrun")); }
     QString command() const;
 };
@@ -57,6 +61,10 @@ struct ApplyPlan
     // Per touched service, its links afterwards: what the table shows once the
     // plan has run. The rehearsal and the verification hold the result to it.
     QMap<QString, LinkStates> intended;
+    // What it is, for the system log and the history: "apply", "reset",
+    // "dependency edit" or "undo"; and the history entry an undo undoes.
+    QString operation;
+    QString undoes;
 
     int program_runs() const;
 };
@@ -64,6 +72,9 @@ struct ApplyPlan
 ApplyPlan plan_changes(const ChangeMap &changes, const SystemFacts &facts);
 ApplyPlan plan_reset(const QStringList &services, const SystemFacts &facts);
 ApplyPlan plan_dependencies(const QString &service, const QVariant &dependencies, const SystemFacts &facts);
+
+// How a service is now, as a plan that touches it starts from.
+ServiceOrigin service_origin(const QString &service);
 
 // The changes of one group in the order they run: whatever does not start a
 // service goes first, from the highest sequence number down, then the starts

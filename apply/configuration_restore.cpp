@@ -92,6 +92,23 @@ QString difference(const BootConfiguration &before, const BootConfiguration &aft
 
 } // namespace
 
+bool restore_service_links(const QString &root, const QString &service, const QList<RunlevelLink> &links)
+{
+    restore_links(links, read_boot_configuration(root).links.value(service), root);
+    QStringList wanted = link_names(links), found = link_names(read_boot_configuration(root).links.value(service));
+    wanted.sort();
+    found.sort();
+    return wanted == found;
+}
+
+bool restore_dependency_files(const QString &root, const QMap<QString, QByteArray> &files)
+{
+    BootConfiguration wanted;
+    wanted.generated = files;
+    restore_generated(wanted, read_boot_configuration(root), root);
+    return read_boot_configuration(root).generated == files;
+}
+
 RestoreReport restore_configuration(const BootConfiguration &before, const QString &root,
                                     const QStringList &override_services)
 {

@@ -17,3 +17,11 @@ struct RestoreReport
 // back and reports, service by service, what is as before and what is not.
 RestoreReport restore_configuration(const BootConfiguration &before, const QString &root,
                                     const QStringList &override_services);
+
+// The links of one service under root made exactly these, names and targets;
+// true when they read back so.
+bool restore_service_links(const QString &root, const QString &service, const QList<RunlevelLink> &links);
+
+// insserv's dependency files beside the scripts under root made exactly these
+// (a file not among them removed); true when they read back so.
+bool restore_dependency_files(const QString &root, const QMap<QString, QByteArray> &files);

@@ -42,6 +42,10 @@ void run_step_in(const PlanStep &step, const ProcessRunner &run, const QString &
         throw InsservError(step.failure);
     if (step.kind == PlanStep::DeleteOverride && !delete_override_file(existing_overrides(root), step.service))
         throw InsservError(step.failure);
+    if (step.kind == PlanStep::RestoreLinks && !restore_service_links(root, step.service, step.links))
+        throw InsservError(QCoreApplication::translate("ServiceTable", "The links of %1 could not be put back.").arg(step.service));
+    if (step.kind == PlanStep::RestoreFiles && !restore_dependency_files(root, step.files))
+        throw InsservError(QCoreApplication::translate("ServiceTable", "insserv's dependency files could not be put back."));
     if (step.kind != PlanStep::Run)
         return;
     const ProcessResult result = run(step.program, step.arguments);
@@ -55,7 +59,7 @@ QStringList override_services(const ApplyPlan &plan)
 {
     QStringList services;
     for (const PlanStep &step : plan.steps) {
-        if (step.kind != PlanStep::Run && !services.contains(step.service))
+        if (step.changes_override() && !services.contains(step.service))
             services.append(step.service);
     }
     return services;

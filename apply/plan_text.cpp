@@ -14,6 +14,16 @@ QString step_text(const PlanStep &step)
         return QCoreApplication::translate("ServiceTable", "Written: %1").arg(path);
     if (step.kind == PlanStep::DeleteOverride)
         return QCoreApplication::translate("ServiceTable", "Deleted: %1").arg(path);
+    if (step.kind == PlanStep::RestoreLinks) {
+        QStringList links;
+        for (const RunlevelLink &link : step.links)
+            links.append(link.text());
+        return links.isEmpty() ? QCoreApplication::translate("ServiceTable", "Links put back: none")
+                               : QCoreApplication::translate("ServiceTable", "Links put back: %1").arg(links.join(QStringLiteral(", ")));
+    }
+    if (step.kind == PlanStep::RestoreFiles)
+        return QCoreApplication::translate("ServiceTable", "insserv's dependency files put back: %1")
+            .arg(QStringList(step.files.keys()).join(QStringLiteral(", ")));
     return step.command();
 }
 
@@ -25,7 +35,7 @@ const PlanStep *last_override_step(const ApplyPlan &plan, const QString &service
 {
     const PlanStep *last = nullptr;
     for (const PlanStep &step : plan.steps) {
-        if (step.kind != PlanStep::Run && step.service == service)
+        if (step.changes_override() && step.service == service)
             last = &step;
     }
     return last;
@@ -77,7 +87,7 @@ QStringList touched_in_order(const ApplyPlan &plan)
 {
     QStringList services;
     for (const PlanStep &step : plan.steps) {
-        if (!services.contains(step.service))
+        if (!step.service.isEmpty() && !services.contains(step.service))
             services.append(step.service);
     }
     for (auto service = plan.intended.cbegin(); service != plan.intended.cend(); ++service) {
@@ -120,7 +130,20 @@ QStringList other_changes(const ApplyPlan &plan, const Rehearsal &rehearsal)
             renumbered.append(service);
     }
     if (!renumbered.isEmpty())
-        lines.prepend(QCoreApplication::translate("ServiceTable", "Renumbered only: %1").arg(renumbered.join(QStringLiteral(", "))));
+        lines.prepend(QCoreApplication::translate("ServiceTable", "Renumbered only (%1): %2")
+                          .arg(renumbered.size())
+                          .arg(renumbered.join(QStringLiteral(", "))));
+    return lines;
+}
+
+// Every link put back, a line each.
+QStringList restored_links(const PlanStep &step)
+{
+    if (step.links.isEmpty())
+        return {QCoreApplication::translate("ServiceTable", "Links put back: none")};
+    QStringList lines{QCoreApplication::translate("ServiceTable", "Links put back:")};
+    for (const RunlevelLink &link : step.links)
+        lines.append(QStringLiteral("  ") + link.text());
     return lines;
 }
 
@@ -157,7 +180,7 @@ QString plan_preview(const ApplyPlan &plan, const Rehearsal &rehearsal)
     const QStringList services = touched_in_order(plan);
     int overrides = 0;
     for (const PlanStep &step : plan.steps)
-        overrides += step.kind == PlanStep::Run ? 0 : 1;
+        overrides += step.changes_override() ? 1 : 0;
     QStringList blocks{QCoreApplication::translate("ServiceTable", "Services (%1): %2; overrides written or deleted: %3; program runs: %4")
                            .arg(services.size())
                            .arg(services.join(QStringLiteral(", ")))
@@ -172,8 +195,14 @@ QString plan_preview(const ApplyPlan &plan, const Rehearsal &rehearsal)
         for (const PlanStep &step : plan.steps) {
             if (step.kind == PlanStep::Run && step.service == service)
                 lines.append(step.command());
+            if (step.kind == PlanStep::RestoreLinks && step.service == service)
+                lines += restored_links(step);
         }
         blocks.append(lines.join(QLatin1Char('\n')));
+    }
+    for (const PlanStep &step : plan.steps) {
+        if (step.kind == PlanStep::RestoreFiles)
+            blocks.append(step_text(step));
     }
     if (rehearsal.available) {
         const QStringList others = other_changes(plan, rehearsal);

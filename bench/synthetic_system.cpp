@@ -79,7 +79,7 @@ SyntheticSystem::SyntheticSystem(const QString &root, int size)
     : root(root)
 {
     add_base_scripts();
-    add_generated_scripts(std::max(size - scripts.size(), 0));
+    add_generated_scripts(std::max(size - int(scripts.size()), 0));
     compute_levels();
 }
 

@@ -25,7 +25,7 @@ bool is_marker_line(const QString &line, QLatin1String word)
     if (!line.startsWith(QLatin1String("###")) || line.size() < 4 || !is_blank(line.at(3)))
         return false;
     const int start = skip_blanks(line, 4);
-    if (!line.midRef(start).startsWith(word))
+    if (!QStringView(line).mid(start).startsWith(word))
         return false;
     return skip_blanks(line, start + word.size()) == line.size();
 }

@@ -3,7 +3,7 @@
 #include "catalogue/service.h"
 #include "catalogue/system_paths.h"
 
-#include <QStringRef>
+#include <QStringView>
 
 bool is_listing_line(const QString &line)
 {
@@ -12,7 +12,7 @@ bool is_listing_line(const QString &line)
     const int second = first < 0 ? -1 : line.indexOf(QLatin1Char(':'), first + 1);
     if (second < 0 || line.indexOf(QLatin1Char(':'), second + 1) < 0)
         return false;
-    const QStringRef sequence = line.midRef(first + 1, second - first - 1);
+    const QStringView sequence = QStringView(line).mid(first + 1, second - first - 1);
     if (sequence.isEmpty() || sequence.size() > 2)
         return false;
     for (const QChar digit : sequence) {

@@ -91,7 +91,9 @@ bool glob_matches(const char *pattern, const char *name, bool fold)
 } // namespace
 
 NameFilter::NameFilter(const QString &filter, Qt::CaseSensitivity sensitivity)
-    : wildcard(filter, sensitivity, QRegExp::Wildcard)
+    : wildcard(QRegularExpression::wildcardToRegularExpression(filter),
+               sensitivity == Qt::CaseInsensitive ? QRegularExpression::CaseInsensitiveOption
+                                                  : QRegularExpression::NoPatternOption)
     , fold_case(sensitivity == Qt::CaseInsensitive)
 {
     const QByteArray bytes = filter.toLatin1();
@@ -103,5 +105,5 @@ bool NameFilter::accepts(const char *encoded_name)
 {
     if (!simple_filter.isEmpty() && ascii(encoded_name))
         return glob_matches(simple_filter.constData(), encoded_name, fold_case);
-    return wildcard.exactMatch(QFile::decodeName(encoded_name));
+    return wildcard.match(QFile::decodeName(encoded_name)).hasMatch();
 }

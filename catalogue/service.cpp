@@ -33,8 +33,8 @@ Service &Service::parse_insserv_line(const QString &line)
     if (third < 0)
         return *this;
 
-    type = line.midRef(0, first) == QLatin1String("S") ? Start : Kill;
-    sequence = line.midRef(first + 1, second - first - 1).toUShort(nullptr, 10);
+    type = QStringView(line).mid(0, first) == QLatin1String("S") ? Start : Kill;
+    sequence = QStringView(line).mid(first + 1, second - first - 1).toUShort(nullptr, 10);
     runlevels = line.mid(second + 1, third - second - 1).split(QLatin1Char(' '), Qt::KeepEmptyParts);
     name = line.mid(third + 1);
     while (name.endsWith(QLatin1Char('\n')) || name.endsWith(QLatin1Char('\r')))

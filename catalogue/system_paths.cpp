@@ -80,6 +80,42 @@ QString service_program()
     return located(QStringLiteral("/usr/sbin/service"));
 }
 
+QString history_path()
+{
+    return located(QStringLiteral("/var/lib/vorn-admin-runlevel/history"));
+}
+
+QString dpkg_frontend_lock_path()
+{
+    return located(QStringLiteral("/var/lib/dpkg/lock-frontend"));
+}
+
+QString dpkg_lock_path()
+{
+    return located(QStringLiteral("/var/lib/dpkg/lock"));
+}
+
+QString etc_path()
+{
+    return located(QStringLiteral("/etc"));
+}
+
+QString etckeeper_program()
+{
+    return located(QStringLiteral("/usr/bin/etckeeper"));
+}
+
+// etckeeper writes it when it takes /etc over, and keeps it.
+QString etckeeper_marker_path()
+{
+    return located(QStringLiteral("/etc/.etckeeper"));
+}
+
+QString system_log_socket_path()
+{
+    return located(QStringLiteral("/dev/log"));
+}
+
 int process_timeout()
 {
     return timeout_ms;

@@ -15,6 +15,16 @@ QString runlevel_path(const QString &runlevel);
 QString insserv_program();
 QString update_rc_d_program();
 QString service_program();
+// What an apply leaves beside the boot configuration: its history, the locks
+// of the package manager it waits for, etckeeper where /etc is kept in git,
+// and the system log's socket.
+QString history_path();
+QString dpkg_frontend_lock_path();
+QString dpkg_lock_path();
+QString etc_path();
+QString etckeeper_program();
+QString etckeeper_marker_path();
+QString system_log_socket_path();
 
 // The directory the fixed paths are under: empty on the machine itself.
 QString system_root();

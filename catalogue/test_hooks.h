@@ -2,6 +2,7 @@
 
 #include <QString>
 
+#include <functional>
 #include <optional>
 
 // For the test suite only: the program never calls these.
@@ -20,5 +21,9 @@ void assume_administrator_rights(std::optional<bool> rights);
 // Makes every private mount namespace fail as in a container that allows none,
 // so that an apply cannot be rehearsed.
 void deny_private_namespaces(bool deny);
+
+// Sends the system log's lines (a syslog severity and the text) there instead
+// of the system root's /dev/log; an empty function goes back to the socket.
+void set_log_sink(const std::function<void(int, const QString &)> &log);
 
 } // namespace test_hooks

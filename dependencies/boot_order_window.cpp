@@ -40,7 +40,6 @@ BootOrderWindow::BootOrderWindow(QWidget *parent)
 {
     setWindowFlag(Qt::Window);
     setWindowTitle(tr("Boot order"));
-    setAttribute(Qt::WA_DeleteOnClose, false);
     for (const QString &level : all_runlevels()) {
         const QString text = level == QLatin1String("0") ? tr("Runlevel 0: halt")
             : level == QLatin1String("6")                ? tr("Runlevel 6: reboot")

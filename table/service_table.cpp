@@ -151,6 +151,7 @@ QList<ServiceTableItem *> ServiceTable::row_cells(const Service &service, const 
         mark_override(name_cell, service.name);
     QList<ServiceTableItem *> cells{name_cell, ServiceTableItem::state_cell(state_text(service, start_services))};
     const QString start_text = start == start_services.end() ? QString() : padded(start->sequence, 2);
+    const QStringList would_start = disabled_start_levels(service);
     for (const QString &runlevel : runlevels) {
         QString mark;
         if (start != start_services.end() && start->runlevels.contains(runlevel))
@@ -160,12 +161,30 @@ QList<ServiceTableItem *> ServiceTable::row_cells(const Service &service, const 
         QString text = disabled_mark;
         if (linked)
             text = mark == start_mark ? start_text : QStringLiteral("100");
+        if (mark == kill_mark && would_start.contains(runlevel))
+            mark = start_mark;
         cells.append(ServiceTableItem::runlevel_cell(text, mark, runlevel, kill_order));
     }
     cells.append(ServiceTableItem::state_cell(state_text(service, kill_services)));
-    for (ServiceTableItem *cell : qAsConst(cells))
+    for (ServiceTableItem *cell : std::as_const(cells))
         cell->setData(ServiceNameRole, service.name);
     return cells;
+}
+
+// A service disabled the Debian way has stop links where its header starts it;
+// its row shows, greyed, where it would start once enabled, which is what
+// enabling it brings back.
+QStringList ServiceTable::disabled_start_levels(const Service &service) const
+{
+    if (!disabled_services.contains(service) || !linked_services.contains(service))
+        return {};
+    const QStringList starts = loaded_header(service.name).field(QStringLiteral("Default-Start")).split(QLatin1Char(' '));
+    QStringList levels;
+    for (const QString &level : toggled_runlevels()) {
+        if (starts.contains(level))
+            levels.append(level);
+    }
+    return levels;
 }
 
 // insserv reads an override instead of the script's header: the user should

@@ -20,6 +20,7 @@
 #include <functional>
 #include <memory>
 
+class ApplyTrace;
 class HeaderSources;
 class QAction;
 class QMessageBox;
@@ -181,6 +182,7 @@ protected:
     void fill_rows();
     QList<ServiceTableItem *> row_cells(const Service &service, const QStringList &runlevels) const;
     void mark_override(QTableWidgetItem *name_cell, const QString &name) const;
+    QStringList disabled_start_levels(const Service &service) const;
     QString name_text(const Service &service) const;
     QString state_text(const Service &service, const QSet<Service> &side) const;
 
@@ -203,7 +205,7 @@ protected:
                      bool dryrun);
     void run_changes(const ChangeMap &work, bool force, bool dryrun);
     SystemFacts system_facts() const;
-    bool machine_unchanged(const BootConfiguration &since);
+    bool machine_unchanged(const BootConfiguration &since, const ApplyTrace &trace, const ApplyPlan &plan);
     Rehearsal rehearsed(const ApplyPlan &plan);
     void show_refusal(const ApplyPlan &plan, const Rehearsal &rehearsal, const QStringList &problems);
     void show_failure(const ApplyPlan &plan, const PlanOutcome &outcome);

@@ -1,8 +1,10 @@
 #include "table/service_table.h"
 
+#include "apply/apply_trace.h"
 #include "apply/details_box.h"
 #include "apply/insserv_error.h"
 #include "apply/override_writer.h"
+#include "apply/package_lock.h"
 #include "apply/plan_check.h"
 #include "apply/plan_executor.h"
 #include "apply/plan_text.h"
@@ -45,6 +47,33 @@ ProgressReporter reporter(QProgressDialog *dialog, const QString &label)
     };
 }
 
+// While packages are installed or removed, their maintainer scripts run
+// update-rc.d and insserv themselves: nothing is done meanwhile.
+void refuse_while_packages_change(QWidget *parent, const ApplyTrace &trace, const ApplyPlan &plan,
+                                  const BootConfiguration &before)
+{
+    const QString text = ServiceTable::tr("The package manager is running; apply when it has finished.");
+    trace.refused(plan, before, {QStringLiteral("the package manager is running")});
+    QMessageBox box(QMessageBox::Warning, ServiceTable::tr("Package manager running"), text, QMessageBox::Ok, parent);
+    box.exec();
+}
+
+// What went wrong beside the change itself (etckeeper, the history) never
+// undoes it: it is told once the change is done.
+void show_warnings(QWidget *parent, const QStringList &warnings, bool applied)
+{
+    if (warnings.isEmpty())
+        return;
+    QMessageBox box(QMessageBox::Warning, applied ? ServiceTable::tr("Applied, with a warning") : ServiceTable::tr("Warning"),
+                    warnings.join(QStringLiteral("\n\n")), QMessageBox::Ok, parent);
+    box.exec();
+}
+
+QString with_notice(const QString &notice, const QString &preview)
+{
+    return notice.isEmpty() ? preview : notice + QStringLiteral("\n\n") + preview;
+}
+
 } // namespace
 
 SystemFacts ServiceTable::system_facts() const
@@ -81,13 +110,14 @@ ApplyPlan ServiceTable::reset_plan() const
 
 // A plan is made from what the load read; run on anything else it could undo
 // what another program did since.
-bool ServiceTable::machine_unchanged(const BootConfiguration &since)
+bool ServiceTable::machine_unchanged(const BootConfiguration &since, const ApplyTrace &trace, const ApplyPlan &plan)
 {
     QStringList changed = changed_services(configuration, read_boot_configuration(system_root()));
     changed += changed_services(configuration, since);
     changed.removeDuplicates();
     if (changed.isEmpty())
         return true;
+    trace.refused(plan, configuration, {QStringLiteral("changed since the table was read: ") + changed.join(QStringLiteral(", "))});
     emit configuration_changed(changed);
     return false;
 }
@@ -120,7 +150,12 @@ void ServiceTable::show_refusal(const ApplyPlan &plan, const Rehearsal &rehearsa
 ServiceTable::PlanResult ServiceTable::run_plan(const ApplyPlan &given, const PlanConfirmation &confirm, const QString &result,
                             QWidget *result_parent)
 {
-    if (!machine_unchanged(configuration))
+    const ApplyTrace trace;
+    if (PackageLock::package_manager_running()) {
+        refuse_while_packages_change(this, trace, given, configuration);
+        return PlanResult::NotRun;
+    }
+    if (!machine_unchanged(configuration, trace, given))
         return PlanResult::NotRun;
     const Rehearsal rehearsal = rehearsed(given);
     const ApplyPlan &plan = rehearsal.plan;
@@ -128,6 +163,7 @@ ServiceTable::PlanResult ServiceTable::run_plan(const ApplyPlan &given, const Pl
         const DependencyGraph after = dependency_graph_with(rehearsal.after.overrides);
         const QStringList problems = rehearsal_problems(plan, rehearsal, names_to_scripts(), &after);
         if (!problems.isEmpty()) {
+            trace.refused(plan, configuration, problems);
             show_refusal(plan, rehearsal, problems);
             return PlanResult::NotRun;
         }
@@ -135,18 +171,28 @@ ServiceTable::PlanResult ServiceTable::run_plan(const ApplyPlan &given, const Pl
     const QString notice = rehearsal.available ? QString()
         : tr("These changes cannot be tried on a copy first (%1); only insserv's dry runs check them before the "
              "machine changes.").arg(rehearsal.unavailable);
-    if (confirm && !confirm(notice, plan_preview(plan, rehearsal)))
+    if (confirm && !confirm(notice, with_notice(trace.etckeeper_notice(), plan_preview(plan, rehearsal))))
         return PlanResult::NotRun;
     const BootConfiguration before = read_boot_configuration(system_root());
-    if (!machine_unchanged(rehearsal.available ? rehearsal.before : before))
+    if (!machine_unchanged(rehearsal.available ? rehearsal.before : before, trace, plan))
         return PlanResult::NotRun;
+    // Held to the end, so that apt and dpkg wait for the apply.
+    PackageLock lock;
+    if (!lock.take()) {
+        refuse_while_packages_change(this, trace, plan, before);
+        return PlanResult::NotRun;
+    }
 
+    QStringList warnings = trace.before_run(plan, before);
     std::unique_ptr<QProgressDialog> dialog = progress_dialog(this, plan);
     const PlanOutcome outcome =
         execute_plan(plan, before, plan.intended, process_runner, reporter(dialog.get(), tr("Step %1 of %2: %3")));
+    warnings += trace.after_run(plan, before, outcome);
     dialog.reset();
+    lock.release();
     if (outcome.error) {
         show_failure(plan, outcome);
+        show_warnings(result_parent, warnings, false);
         return PlanResult::Failed;
     }
     if (!result.isEmpty()) {
@@ -154,6 +200,7 @@ ServiceTable::PlanResult ServiceTable::run_plan(const ApplyPlan &given, const Pl
         set_readable_details(box, outcome_details(outcome));
         box.exec();
     }
+    show_warnings(result_parent, warnings, true);
     return PlanResult::Applied;
 }
 

@@ -56,7 +56,7 @@ void ServiceTable::highlight_service_dependencies(QTableWidgetItem *item)
             expand_facility(dependencies, dependency);
     }
 
-    for (const Service &dependency : qAsConst(dependencies)) {
+    for (const Service &dependency : std::as_const(dependencies)) {
         QTableWidgetItem *cell = find_service_item(dependency.name);
         if (!cell)
             continue;
@@ -93,7 +93,7 @@ void ServiceTable::build_dependency_cells()
         by_service.insert(name, cell);
         state_cells.insert(cell, qMakePair(item(row, 1), item(row, columnCount() - 1)));
     }
-    for (const Service &service : qAsConst(loaded_services)) {
+    for (const Service &service : std::as_const(loaded_services)) {
         QTableWidgetItem *cell = by_service.value(service.name);
         for (const QString &name : QStringList{service.name} + service.provided_names()) {
             if (!name.isEmpty() && !dependency_cells.contains(name))

@@ -249,7 +249,7 @@ void ServiceTable::add_header_records()
 // links into stop links). A script that only stops is not disabled.
 void ServiceTable::collect_disabled_services()
 {
-    for (const Service &service : qAsConst(loaded_services)) {
+    for (const Service &service : std::as_const(loaded_services)) {
         const bool starts = !read_header(service.name).field(QStringLiteral("Default-Start")).trimmed().isEmpty();
         const QList<QChar> kinds = link_kinds.value(service.name).values();
         if (!linked_services.contains(service) || (starts && !kinds.contains(start_mark.at(0))))

@@ -223,6 +223,42 @@
         <source>The boot of a runlevel as a picture: what starts when, and what waits for what</source>
         <translation>Загрузка уровня выполнения в виде схемы: что когда запускается и что чего ждёт</translation>
     </message>
+    <message>
+        <source>Undo &amp;last apply</source>
+        <translation>Отменить &amp;последнее применение</translation>
+    </message>
+    <message>
+        <source>Undoing an apply needs administrator rights</source>
+        <translation>Для отмены применения нужны права администратора</translation>
+    </message>
+    <message>
+        <source>reset</source>
+        <translation>сброса</translation>
+    </message>
+    <message>
+        <source>dependency edit</source>
+        <translation>изменения зависимостей</translation>
+    </message>
+    <message>
+        <source>apply</source>
+        <translation>применения</translation>
+    </message>
+    <message>
+        <source>Undo last apply</source>
+        <translation>Отмена последнего применения</translation>
+    </message>
+    <message>
+        <source>%1 changed since the %2 of %3 (by another program, or by hand); undoing it would undo that change too. Nothing was done.</source>
+        <translation>После %2 от %3 изменились службы: %1 (другой программой или вручную); отмена отменила бы и это изменение. Ничего не сделано.</translation>
+    </message>
+    <message>
+        <source>Put back %1 as before the %2 of %3 by %4?</source>
+        <translation>Вернуть %1 в состояние до %2 от %3 (пользователь %4)?</translation>
+    </message>
+    <message>
+        <source>The last apply is undone.</source>
+        <translation>Последнее применение отменено.</translation>
+    </message>
 </context>
 <context>
     <name>AdminStatusBar</name>
@@ -1065,10 +1101,6 @@ Add it anyway?</source>
         <translation>%1 никуда не ведёт и удаляется</translation>
     </message>
     <message>
-        <source>Renumbered only: %1</source>
-        <translation>Только перенумерованы: %1</translation>
-    </message>
-    <message>
         <source>runlevel %1: %2 appears</source>
         <translation>уровень %1: появляется %2</translation>
     </message>
@@ -1203,6 +1235,74 @@ Add it anyway?</source>
     <message>
         <source>Edit dependencies…</source>
         <translation>Изменить зависимости…</translation>
+    </message>
+    <message>
+        <source>The package manager is running; apply when it has finished.</source>
+        <translation>Работает менеджер пакетов; примените изменения, когда он закончит.</translation>
+    </message>
+    <message>
+        <source>Package manager running</source>
+        <translation>Работает менеджер пакетов</translation>
+    </message>
+    <message>
+        <source>Applied, with a warning</source>
+        <translation>Применено, с предупреждением</translation>
+    </message>
+    <message>
+        <source>Warning</source>
+        <translation>Предупреждение</translation>
+    </message>
+    <message>
+        <source>The history could not keep this apply (%1), so it cannot be undone from the program.</source>
+        <translation>История не смогла сохранить это применение (%1), поэтому его нельзя отменить из программы.</translation>
+    </message>
+    <message>
+        <source>etckeeper keeps /etc: whatever is uncommitted there is committed first (&quot;saving uncommitted changes in /etc prior to vorn-admin-runlevel run&quot;), and these changes are committed afterwards with a message that lists them.</source>
+        <translation>/etc ведётся в etckeeper: сначала фиксируется всё незафиксированное там («saving uncommitted changes in /etc prior to vorn-admin-runlevel run»), а после эти изменения фиксируются с сообщением, которое их перечисляет.</translation>
+    </message>
+    <message>
+        <source>etckeeper could not commit what was uncommitted in /etc before the change: %1</source>
+        <translation>etckeeper не смог зафиксировать незафиксированное в /etc перед изменением: %1</translation>
+    </message>
+    <message>
+        <source>etckeeper could not commit the change in /etc: %1</source>
+        <translation>etckeeper не смог зафиксировать изменение в /etc: %1</translation>
+    </message>
+    <message>
+        <source>it did not finish in time</source>
+        <translation>он не завершился вовремя</translation>
+    </message>
+    <message>
+        <source>exit status %1</source>
+        <translation>код завершения %1</translation>
+    </message>
+    <message>
+        <source>The links of %1 could not be put back.</source>
+        <translation>Не удалось вернуть ссылки %1.</translation>
+    </message>
+    <message>
+        <source>insserv&apos;s dependency files could not be put back.</source>
+        <translation>Не удалось вернуть файлы зависимостей insserv.</translation>
+    </message>
+    <message>
+        <source>Links put back: none</source>
+        <translation>Возвращены ссылки: нет</translation>
+    </message>
+    <message>
+        <source>Links put back: %1</source>
+        <translation>Возвращены ссылки: %1</translation>
+    </message>
+    <message>
+        <source>insserv&apos;s dependency files put back: %1</source>
+        <translation>Возвращены файлы зависимостей insserv: %1</translation>
+    </message>
+    <message>
+        <source>Renumbered only (%1): %2</source>
+        <translation>Только перенумерованы (%1): %2</translation>
+    </message>
+    <message>
+        <source>Links put back:</source>
+        <translation>Возвращены ссылки:</translation>
     </message>
 </context>
 <context>

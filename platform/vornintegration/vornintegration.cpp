@@ -26,7 +26,7 @@ bool vornRestoreGeometry(QWidget *window, QSettings *settings, const QRect &defa
     if (!window)
         return false;
     const QVariant saved = settings ? settings->value(geometry_key(window)) : QVariant();
-    if (saved.type() == QVariant::ByteArray && window->restoreGeometry(saved.toByteArray()))
+    if (saved.userType() == QMetaType::QByteArray && window->restoreGeometry(saved.toByteArray()))
         return true;
     // The frame, not the client area, goes to the default's corner.
     if (default_geometry.isValid()) {

@@ -107,7 +107,7 @@ private slots:
         window = std::make_unique<AdminRunlevel>();
         window->show();
         QVERIFY(QTest::qWaitForWindowExposed(window.get()));
-        const QSize desktop = QApplication::desktop()->geometry().size(), size = window->size();
+        const QSize desktop = QGuiApplication::primaryScreen()->virtualGeometry().size(), size = window->size();
         QCOMPARE(window->frameGeometry().topLeft(), QPoint(0, 0));
         QVERIFY(size.boundedTo(desktop * 0.9) == size && size.expandedTo(desktop / 2) == size);
         QVERIFY(table()->viewport()->height() >= table()->rowCount() * table()->rowHeight(0));
@@ -197,7 +197,7 @@ private slots:
     // takes Space, Ctrl+Return applies. Shift+F10 opens the table's menu for the current cell.
     void keys_reach_their_actions()
     {
-        QApplication::setActiveWindow(window.get());
+        window->activateWindow();
         QVERIFY(QTest::qWaitForWindowActive(window.get()));
         const QList<QPair<QString, QKeySequence>> steps{{"cron:S", Qt::CTRL | Qt::Key_S},
                                                         {"ssh:name", Qt::CTRL | Qt::SHIFT | Qt::Key_K},
@@ -209,7 +209,11 @@ private slots:
         QCOMPARE(cells().summary("cron").section('|', 1, 1), QStringLiteral("S-SS---K"));
         QCOMPARE(cells().cell("ssh", 1)->text(), QStringLiteral("off"));
         QCOMPARE(cells().summary("mount").section('|', 1, 1), QStringLiteral("S-S-----"));
+#if QT_VERSION >= QT_VERSION_CHECK(6, 0, 0)
+        QCOMPARE(action("&Toggle cell")->associatedObjects(), QList<QObject *>{window.get()});
+#else
         QCOMPARE(action("&Toggle cell")->associatedWidgets(), QList<QWidget *>{window.get()});
+#endif
         QStringList keys;
         for (const QAction *each : window->findChildren<QAction *>())
             for (const QKeySequence &key : each->shortcuts())
@@ -358,6 +362,55 @@ private slots:
         QCOMPARE(changed_services(before, read_boot_configuration(root->path())), QStringList());
         QCOMPARE(status(), "Pending changes: 2");
         QVERIFY(action("&Apply all changes")->isEnabled() && cells().cell("idle", 1)->data(ServiceTable::ChangedRole).toBool());
+    }
+
+    // With the real insserv and update-rc.d: undo puts back exactly what the last apply changed,
+    // after a preview of every link and override it puts back; it is refused, naming the service,
+    // when another program changed a service of that apply since, and then changes nothing.
+    void undo_last_apply()
+    {
+        if (!TestRoot::real_programs_missing().isEmpty())
+            QSKIP(qPrintable(TestRoot::real_programs_missing()));
+        use_real_programs();
+        window->show();
+        QVERIFY(!action("Undo &last apply")->isEnabled());
+        const BootConfiguration before = read_boot_configuration(root->path());
+        const auto apply = [this](const QString &cell, const QString &mark) {
+            select({cell});
+            table()->switch_services_runlevels(mark);
+            ModalWatcher watcher;
+            watcher.expect_message(QMessageBox::Yes);
+            watcher.expect_message(QMessageBox::Ok);
+            QVERIFY(replaces_table("&Apply all changes"));
+            QCOMPARE(watcher.texts.value(1), "Changes are applied");
+        };
+        apply("cron:3", "K");
+        QVERIFY(action("Undo &last apply")->isEnabled());
+        {
+            ModalWatcher watcher;
+            watcher.expect_message(QMessageBox::Yes);
+            watcher.expect_message(QMessageBox::Ok);
+            QVERIFY(replaces_table("Undo &last apply"));
+            QVERIFY2(watcher.texts.value(0).startsWith("Put back cron as before the apply of 20"), qPrintable(watcher.texts.value(0)));
+            QVERIFY(watcher.details.value(0).contains("runlevel 3: K01cron becomes S02cron"));
+            QVERIFY(watcher.details.value(0).contains("-# Default-Start: 2 4 5\n-# Default-Stop: 0 1 3 6\n+# Default-Start: 2\n"));
+            QCOMPARE(watcher.texts.value(1), "The last apply is undone.");
+        }
+        const BootConfiguration undone = read_boot_configuration(root->path());
+        QCOMPARE(changed_services(before, undone), QStringList());
+        QCOMPARE(undone.generated, before.generated);
+        QVERIFY(!action("Undo &last apply")->isEnabled());
+
+        apply("cron:3", "K");
+        QVERIFY(QProcess::execute(root->path("usr/sbin/update-rc.d"), {"cron", "disable", "2"}) == 0);
+        QVERIFY(replaces_table("&Reload"));
+        const BootConfiguration changed = read_boot_configuration(root->path());
+        ModalWatcher refusal;
+        refusal.expect_message(QMessageBox::Ok);
+        QVERIFY(!replaces_table("Undo &last apply"));
+        QVERIFY2(refusal.texts.value(0).startsWith("cron changed since the apply of "), qPrintable(refusal.texts.value(0)));
+        QVERIFY(refusal.texts.value(0).endsWith("Nothing was done."));
+        QCOMPARE(changed_services(changed, read_boot_configuration(root->path())), QStringList());
     }
 
     void without_administrator_rights_nothing_writes()

@@ -362,7 +362,7 @@ private slots:
         QTest::newRow("as intended, another renumbered, a dangling link cleared")
             << "cron 2:S02cron 3:S02cron, ssh 2:S03ssh, gone 2:S09gone>../init.d/gone"
             << "cron 2:S02cron 3:K01cron, ssh 2:S02ssh" << "cron=..SK...." << ""
-            << "" << "cron:; runlevel 3: S02cron becomes K01cron | Renumbered only: ssh; rc2.d/S09gone -> ../init.d/gone leads nowhere and goes";
+            << "" << "cron:; runlevel 3: S02cron becomes K01cron | Renumbered only (1): ssh; rc2.d/S09gone -> ../init.d/gone leads nowhere and goes";
         QTest::newRow("disabling what another needs")
             << "dbusd 2:S02dbusd, avahi 2:S03avahi" << "dbusd 2:K01dbusd, avahi 2:S03avahi" << "dbusd=..K....."
             << "insserv: FATAL: service dbus is missed in the runlevels 2 to use service avahi"
@@ -720,6 +720,19 @@ private slots:
         QCOMPARE(answered(root, [&] { table.apply_changes(); }).section(" | ", 0, 0), "Result: Changes are applied");
         QCOMPARE(links(root, "cron"), ".KSKSKKK");
         QVERIFY(!QFileInfo(root.path("etc/rc2.d/S09gone")).isSymLink());
+
+        // A script that is not executable, which insserv leaves out of the boot with success.
+        QVERIFY(run_in_root(root, "sbin/insserv", {"--remove", "cron"}));
+        QFile::setPermissions(root.path("etc/init.d/cron"), QFile::ReadOwner | QFile::WriteOwner);
+        TestTable lazy;
+        QVERIFY(lazy.load());
+        edit(lazy, "+cron");
+        const QString skipped = answered(root, [&] { lazy.apply_changes(); });
+        QVERIFY2(skipped.contains("The script cron is not executable, so insserv leaves it out of the boot"),
+                 qPrintable(skipped));
+        QCOMPARE(links(root, "cron"), "........");
+        QFile::setPermissions(root.path("etc/init.d/cron"), QFile::ReadOwner | QFile::WriteOwner | QFile::ExeOwner);
+        QVERIFY(run_in_root(root, "sbin/insserv", {"cron"}));
 
         // Disabling what another service requires is refused, with the dependant named.
         TestTable again;

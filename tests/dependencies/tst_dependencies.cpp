@@ -49,8 +49,8 @@ QModelIndex find(const DependenciesWidget *widget, const QString &text)
 void right_click(DependenciesWidget *widget, const QString &text)
 {
     const QModelIndex index = find(widget, text);
-    QContextMenuEvent event(QContextMenuEvent::Mouse, index.isValid() ? widget->visualRect(index).center()
-                                                                     : QPoint(5, widget->viewport()->height() - 5));
+    const QPoint pointer = index.isValid() ? widget->visualRect(index).center() : QPoint(5, widget->viewport()->height() - 5);
+    QContextMenuEvent event(QContextMenuEvent::Mouse, pointer, widget->viewport()->mapToGlobal(pointer));
     QCoreApplication::sendEvent(widget->viewport(), &event);
 }
 

@@ -60,6 +60,7 @@ public:
     using ServiceTable::find_service_item;
     using ServiceTable::highlighted_items;
     using ServiceTable::loaded_values;
+    using ServiceTable::process_runner;
     using ServiceTable::run_insserv;
     using ServiceTable::system_facts;
 };

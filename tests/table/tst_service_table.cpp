@@ -146,7 +146,7 @@ private slots:
             opened = popup->pos();
             popup->close();
         });
-        QContextMenuEvent click(QContextMenuEvent::Mouse, pointer);
+        QContextMenuEvent click(QContextMenuEvent::Mouse, pointer, table->viewport()->mapToGlobal(pointer));
         QCoreApplication::sendEvent(table->viewport(), &click);
         QCOMPARE(opened, table->viewport()->mapToGlobal(pointer));
     }
@@ -263,8 +263,9 @@ private slots:
         QVERIFY(table.cell("many", 0)->text().startsWith("many: many, alias, alias"));
         QCOMPARE(table.summary("networking").section('|', 0, 0).section(" off", 0, 0), "networking: network, net");
         QCOMPARE(table.loaded_header("networking").field("Provides"), QStringLiteral("network net"));
-        // Stop links where its header starts it: disabled the Debian way. A script that only stops is not.
-        QCOMPARE(table.summary("stopped").section('|', 0, 1), "stopped off 100 100 100 100 100 100 100 100 off|--KK----");
+        // Stop links where its header starts it: disabled the Debian way, shown where enabling starts it.
+        // A script that only stops is not.
+        QCOMPARE(table.summary("stopped").section('|', 0, 1), "stopped off 100 100 100 100 100 100 100 100 off|--SS----");
         QCOMPARE(table.summary("killonly"), "killonly on 100 100 100 100 100 100 100 100 05|-------K|"
                                             "095 095 095 095 095 095 095 095");
         QCOMPARE(table.summary("cron"), "cron 20 100 100 20 20 20 20 100 100 01|-KSSSSKK|099 099 099 099 099 099 099 099");

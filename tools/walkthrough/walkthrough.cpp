@@ -6,6 +6,8 @@
 #include "app/translations.h"
 #include "dependencies/boot_order_view.h"
 #include "dependencies/boot_order_window.h"
+#include "apply/package_lock.h"
+#include "catalogue/system_paths.h"
 #include "dependencies/dependencies_widget.h"
 #include "table/service_table.h"
 
@@ -34,6 +36,11 @@
 #include <QToolTip>
 
 #include <functional>
+
+#include <csignal>
+#include <fcntl.h>
+#include <sys/wait.h>
+#include <unistd.h>
 
 namespace {
 
@@ -512,6 +519,56 @@ void understanding_steps(Walk &walk, const QString &prefix)
                });
 }
 
+// A process of its own that holds dpkg's frontend lock as apt does while it
+// installs, until it is ended; the sample's /var/lib is the namespace's own.
+pid_t hold_package_lock()
+{
+    const QByteArray path = QFile::encodeName(dpkg_frontend_lock_path());
+    const pid_t holder = ::fork();
+    if (holder == 0) {
+        struct flock lock = {};
+        lock.l_type = F_WRLCK;
+        const int descriptor = ::open(path.constData(), O_RDWR | O_CREAT, 0640);
+        if (descriptor >= 0 && ::fcntl(descriptor, F_SETLKW, &lock) == 0)
+            ::pause();
+        ::_exit(1);
+    }
+    while (!PackageLock::package_manager_running())
+        QTest::qWait(20);
+    return holder;
+}
+
+// Answers a question with Yes and the box that follows with Ok.
+void confirm(QWidget *question)
+{
+    when_modal([](QWidget *result) { press(result, QMessageBox::Ok); }, question);
+    press(question, QMessageBox::Yes);
+}
+
+// An apply while the package manager runs is refused; once it has finished the
+// apply runs, and File > Undo last apply shows what it will put back.
+void trace_steps(Walk &walk)
+{
+    walk.select(QStringLiteral("cronwheel"), QStringLiteral("2"));
+    walk.trigger(QStringLiteral("&Stop on level"));
+    const pid_t apt = hold_package_lock();
+    with_modal([&walk] { walk.trigger(QStringLiteral("&Apply all changes")); },
+               [](QWidget *refusal) {
+                   shoot(QStringLiteral("package-manager-running"));
+                   press(refusal, QMessageBox::Ok);
+               });
+    ::kill(apt, SIGTERM);
+    ::waitpid(apt, nullptr, 0);
+    with_modal([&walk] { walk.trigger(QStringLiteral("&Apply all changes")); }, confirm);
+    walk.select(QStringLiteral("cronwheel"), QStringLiteral("2"));
+    with_modal([&walk] { walk.trigger(QStringLiteral("Undo &last apply")); },
+               [](QWidget *question) {
+                   show_details(question);
+                   shoot(QStringLiteral("undo-preview"));
+                   confirm(question);
+               });
+}
+
 // Sets up the look of a scenario: no icon theme at all, or a dark colour scheme.
 // Adwaita comes from the desktop that tools/take-screenshots pretends to be.
 void set_look(const QString &scenario)
@@ -533,7 +590,7 @@ int main(int argc, char **argv)
     QApplication application(argc, argv);
     if (argc < 2)
         qFatal("usage: walkthrough OUTPUT-DIRECTORY "
-               "[editing|adwaita|no-icons|dark|session|states|running|ru|ru-no-icons|ru-running|first-window|"
+               "[editing|adwaita|no-icons|dark|session|states|trace|running|ru|ru-no-icons|ru-running|first-window|"
                "understanding|ru-understanding]");
     output_dir = QString::fromLocal8Bit(argv[1]);
     const QString scenario = argc > 2 ? QString::fromLocal8Bit(argv[2]) : QStringLiteral("editing");
@@ -559,6 +616,8 @@ int main(int argc, char **argv)
         russian_steps(walk, scenario.mid(2));
     } else if (scenario == QLatin1String("states")) {
         states_steps(walk);
+    } else if (scenario == QLatin1String("trace")) {
+        trace_steps(walk);
     } else if (scenario == QLatin1String("editing")) {
         editing_steps(walk, QString());
         sorting_steps(walk);
