@@ -110,6 +110,8 @@ ScratchNamespace::~ScratchNamespace()
 {
     if (namespace_descriptor >= 0)
         ::close(namespace_descriptor);
+    if (root_descriptor >= 0)
+        ::close(root_descriptor);
     if (keep_alive >= 0)
         ::close(keep_alive);
     if (holder > 0)
@@ -160,9 +162,10 @@ bool ScratchNamespace::lay_over(const QString &root, const QStringList &paths)
     const bool reported = holder > 0 && ::read(report[0], &result, sizeof result) == sizeof result;
     ::close(report[0]);
     if (reported && result.step == 'r') {
-        namespace_descriptor = ::open(QByteArray("/proc/" + QByteArray::number(holder) + "/ns/mnt").constData(),
-                                      O_RDONLY | O_CLOEXEC);
-        if (namespace_descriptor >= 0)
+        const QByteArray process = "/proc/" + QByteArray::number(holder);
+        namespace_descriptor = ::open((process + "/ns/mnt").constData(), O_RDONLY | O_CLOEXEC);
+        root_descriptor = ::open((process + "/root").constData(), O_RDONLY | O_DIRECTORY | O_CLOEXEC);
+        if (namespace_descriptor >= 0 && root_descriptor >= 0)
             return true;
         result = {'n', static_cast<unsigned char>(errno)};
     }
@@ -172,12 +175,16 @@ bool ScratchNamespace::lay_over(const QString &root, const QStringList &paths)
 }
 
 // A child that cannot enter the namespace ends before its program starts:
-// run outside, the program would change the machine.
+// run outside, the program would change the machine. Entering a mount
+// namespace also moves the root to that namespace's own: in a chroot that is
+// the machine's, outside the chroot, where the copy is not laid over anything.
+// The holder's root, the chroot's directory inside the namespace, is taken back.
 ProcessResult ScratchNamespace::run(const QString &program, const QStringList &arguments) const
 {
     const int descriptor = namespace_descriptor;
-    return run_prepared_process(program, arguments, {QStringLiteral("_SKIP_SYSTEMD_NATIVE=1")}, [descriptor] {
-        if (::setns(descriptor, CLONE_NEWNS) != 0)
+    const int root = root_descriptor;
+    return run_prepared_process(program, arguments, {QStringLiteral("_SKIP_SYSTEMD_NATIVE=1")}, [descriptor, root] {
+        if (::setns(descriptor, CLONE_NEWNS) != 0 || ::fchdir(root) != 0 || ::chroot(".") != 0)
             ::_exit(126);
     });
 }

@@ -36,5 +36,6 @@ private:
     pid_t holder = -1;
     int keep_alive = -1;
     int namespace_descriptor = -1; // the holder's mount namespace, for the programs run in it
+    int root_descriptor = -1;      // the holder's root directory in it
     QString failure;
 };

@@ -191,7 +191,7 @@ QString TestRoot::real_programs_missing()
 {
     if (!QFileInfo("/sbin/insserv").isExecutable() || !QFileInfo("/usr/sbin/update-rc.d").isExecutable())
         return QStringLiteral("insserv or update-rc.d is not installed (Debian packages insserv, init-system-helpers)");
-    if (QProcess::execute("unshare", {"--mount", "true"}) != 0)
+    if (QProcess::execute("unshare", {"--mount", "--propagation", "unchanged", "true"}) != 0)
         return QStringLiteral("no private mount namespaces here (needs root)");
     return QString();
 }
