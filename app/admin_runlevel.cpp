@@ -46,11 +46,13 @@ AdminRunlevel::AdminRunlevel()
     if (!administrator) {
         administrator_bar = new AdministratorBar;
         central_layout->addWidget(administrator_bar);
-        connect(administrator_bar, &AdministratorBar::restart_requested, this, &AdminRunlevel::restart_as_administrator);
+        connect(administrator_bar, &AdministratorBar::restart_requested, this,
+                &AdminRunlevel::restart_as_administrator);
     }
     notice_bar = new NoticeBar;
     central_layout->addWidget(notice_bar);
-    connect(notice_bar, &NoticeBar::edit_requested, this, [this](const QString &service) { table->edit_later(service); });
+    connect(notice_bar, &NoticeBar::edit_requested, this,
+            [this](const QString &service) { table->edit_later(service); });
 
     service_control = new ServiceControl(this, administrator);
     build_actions();
@@ -367,8 +369,8 @@ void AdminRunlevel::edit_service()
 void AdminRunlevel::reset_service_defaults()
 {
     const auto confirm = [this](const QString &notice, const QString &preview) {
-        return confirmed(tr("Reset to defaults"), with_notice(notice, tr("Set defaults values for the selected services?")),
-                         preview, false);
+        return confirmed(tr("Reset to defaults"),
+                         with_notice(notice, tr("Set defaults values for the selected services?")), preview, false);
     };
     if (table->run_plan(table->reset_plan(), confirm, ServiceTable::tr("Reset is completed"), nullptr)
         != ServiceTable::PlanResult::NotRun)

@@ -45,7 +45,8 @@ void AdminRunlevel::undo_last_apply()
                              {QStringLiteral("changed since that apply: ") + services});
         QMessageBox box(QMessageBox::Warning, title,
                         tr("%1 changed since the %2 of %3 (by another program, or by hand); undoing it would undo that "
-                           "change too. Nothing was done.").arg(services, operation_name(entry->operation), entry->date),
+                           "change too. Nothing was done.")
+                            .arg(services, operation_name(entry->operation), entry->date),
                         QMessageBox::Ok, this);
         box.exec();
         return;

@@ -28,7 +28,8 @@ int main(int argc, char **argv)
 
     const bool taking_over = QCoreApplication::arguments().contains(AdministratorRestart::option);
     AdminRunlevel window;
-    const QStringList refused = taking_over ? window.take_over_edits(read_handed_over_edits(STDIN_FILENO)) : QStringList();
+    const QStringList refused
+        = taking_over ? window.take_over_edits(read_handed_over_edits(STDIN_FILENO)) : QStringList();
     application.setActivationWindow(&window, true);
     window.show();
     if (taking_over)

@@ -62,7 +62,8 @@ void write_links(QByteArray &text, const QByteArray &key, const QList<RunlevelLi
 {
     text += key + ":" + (links.isEmpty() ? " none" : "") + '\n';
     for (const RunlevelLink &link : links)
-        text += "  " + link_path(link).toUtf8() + (link.target.isEmpty() ? " (no link)" : link_arrow + link.target.toUtf8()) + '\n';
+        text += "  " + link_path(link).toUtf8()
+            + (link.target.isEmpty() ? " (no link)" : link_arrow + link.target.toUtf8()) + '\n';
 }
 
 QStringList changed_dependency_files(const BootConfiguration &before, const BootConfiguration &after)
@@ -159,7 +160,9 @@ private:
         const bool overrides = key.startsWith(QLatin1String("Override "));
         if (!configuration || (overrides && service.isEmpty()))
             return false;
-        content_name = overrides ? service : QString::fromUtf8(value).section(QLatin1Char('/'), -1).section(QLatin1Char(' '), 0, 0);
+        content_name = overrides
+            ? service
+            : QString::fromUtf8(value).section(QLatin1Char('/'), -1).section(QLatin1Char(' '), 0, 0);
         if (value.endsWith(absent))
             return true;
         content = overrides ? &configuration->overrides : &configuration->generated;
@@ -173,11 +176,13 @@ private:
             return true;
         }
         BootConfiguration *configuration = this->configuration();
-        static const QRegularExpression link(QStringLiteral("^/etc/rc([S0-6])\\.d/([^/]+?)(?: -> (.+)| \\(no link\\))$"));
+        static const QRegularExpression link(
+            QStringLiteral("^/etc/rc([S0-6])\\.d/([^/]+?)(?: -> (.+)| \\(no link\\))$"));
         const QRegularExpressionMatch match = link.match(line);
         if (!key.startsWith(QLatin1String("Links ")) || !configuration || !match.hasMatch())
             return false;
-        configuration->links[service].append(RunlevelLink{match.captured(1), match.captured(2), match.captured(3), false});
+        configuration->links[service].append(
+            RunlevelLink{match.captured(1), match.captured(2), match.captured(3), false});
         return true;
     }
 
@@ -212,7 +217,8 @@ HistoryEntry history_entry(const ApplyPlan &plan, const BootConfiguration &befor
     entry.summary = summary;
     entry.services = changed_services(before, after);
     for (const QString &service : entry.services) {
-        for (const auto &[source, target] : {std::make_pair(&before, &entry.before), std::make_pair(&after, &entry.after)}) {
+        for (const auto &[source, target] :
+             {std::make_pair(&before, &entry.before), std::make_pair(&after, &entry.after)}) {
             if (source->links.contains(service))
                 target->links.insert(service, source->links.value(service));
             if (source->overrides.contains(service))
@@ -291,8 +297,10 @@ QString keep_in_history(const HistoryEntry &entry)
     const QByteArray text = entry_text(entry);
     if (!QDir().mkpath(history.path()) || !file.open(QIODevice::WriteOnly) || file.write(text) != text.size()
         || !file.commit())
-        return QCoreApplication::translate("ServiceTable", "The history could not keep this apply (%1), so it cannot be "
-                                                          "undone from the program.").arg(history.filePath(id));
+        return QCoreApplication::translate("ServiceTable",
+                                           "The history could not keep this apply (%1), so it cannot be "
+                                           "undone from the program.")
+            .arg(history.filePath(id));
     QStringList names = history.entryList(QDir::Files, QDir::Name).filter(entry_name());
     for (int index = 0; index < names.size() - kept_history_entries; ++index)
         history.remove(names.at(index));

@@ -169,19 +169,22 @@ public:
         const ServiceInfo source = header(service);
         QVariantMap fields;
         QStringList missing;
-        for (const auto &[field_name, kind] : {std::make_pair(start_field, start_kind), std::make_pair(stop_field, kill_kind)}) {
+        for (const auto &[field_name, kind] :
+             {std::make_pair(start_field, start_kind), std::make_pair(stop_field, kill_kind)}) {
             const QString name = field_name; // a lambda cannot capture a structured binding before C++20
             const QString wanted = field_text(levels, kind);
             if (same_levels(source.field(name), wanted))
                 continue;
             fields.insert(name, wanted);
-            if (std::none_of(source.lines.cbegin(), source.lines.cend(), [&](const auto &line) { return line.first == name; }))
+            if (std::none_of(source.lines.cbegin(), source.lines.cend(),
+                             [&](const auto &line) { return line.first == name; }))
                 missing.append(name);
         }
         if (fields.isEmpty())
             return;
         fields.insert(QStringLiteral("missing"), missing);
-        write(service, override_content(override_lines(source.lines, fields, set_level_fields, nullptr, missing_level_fields)),
+        write(service,
+              override_content(override_lines(source.lines, fields, set_level_fields, nullptr, missing_level_fields)),
               QCoreApplication::translate("ServiceTable", "Error while creating override file"));
     }
 
@@ -389,7 +392,8 @@ QString PlanStep::command() const
 
 int ApplyPlan::program_runs() const
 {
-    return int(std::count_if(steps.cbegin(), steps.cend(), [](const PlanStep &step) { return step.kind == PlanStep::Run; }));
+    return int(
+        std::count_if(steps.cbegin(), steps.cend(), [](const PlanStep &step) { return step.kind == PlanStep::Run; }));
 }
 
 const QStringList &toggled_runlevels()
@@ -403,7 +407,8 @@ LinkStates header_states(const QString &default_start, const QString &default_st
 {
     LinkStates states;
     const QStringList runlevels = all_runlevels();
-    for (const auto &[field, kind] : {std::make_pair(default_stop, kill_kind), std::make_pair(default_start, start_kind)}) {
+    for (const auto &[field, kind] :
+         {std::make_pair(default_stop, kill_kind), std::make_pair(default_start, start_kind)}) {
         for (const QString &level : levels_of(field)) {
             const QString runlevel = level.toUpper();
             if (runlevels.contains(runlevel))
@@ -469,7 +474,8 @@ ApplyPlan plan_reset(const QStringList &services, const SystemFacts &facts)
         if (removals.contains(whole))
             continue;
         if (QFileInfo::exists(overrides_dir().filePath(service)))
-            builder.remove(service, QCoreApplication::translate("ServiceTable", "Error while resetting service settings"));
+            builder.remove(service,
+                           QCoreApplication::translate("ServiceTable", "Error while resetting service settings"));
         removals.insert(whole, kill_mark);
         registrations.insert(whole, start_mark);
         const ServiceInfo script = builder.script(service);

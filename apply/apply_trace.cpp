@@ -72,7 +72,8 @@ QStringList field_changes(const ApplyPlan &plan, const QString &service)
     if (!last)
         return {};
     const ServiceOrigin origin = plan.origins.value(service);
-    const QMap<QString, QString> old_fields = header_fields(service, origin.header_lines.join(QLatin1Char('\n')).toUtf8());
+    const QMap<QString, QString> old_fields
+        = header_fields(service, origin.header_lines.join(QLatin1Char('\n')).toUtf8());
     const QMap<QString, QString> new_fields =
         header_fields(service, last->kind == PlanStep::WriteOverride ? last->content : script_content(service));
     QStringList names = old_fields.keys() + new_fields.keys();
@@ -140,8 +141,9 @@ QStringList plan_summary(const ApplyPlan &plan, const BootConfiguration &before)
         QStringList parts;
         if (plan.intended.contains(service)) {
             const LinkStates old_states = before.states_of(service), new_states = plan.intended.value(service);
-            parts.append(old_states == new_states ? levels_text(old_states) + QStringLiteral(" as before")
-                                                  : levels_text(old_states) + QStringLiteral(" -> ") + levels_text(new_states));
+            parts.append(old_states == new_states
+                             ? levels_text(old_states) + QStringLiteral(" as before")
+                             : levels_text(old_states) + QStringLiteral(" -> ") + levels_text(new_states));
         }
         parts += field_changes(plan, service);
         QStringList runs;
@@ -196,17 +198,19 @@ void ApplyTrace::log_plan(const ApplyPlan &plan, const QStringList &summary) con
 void ApplyTrace::refused(const ApplyPlan &plan, const BootConfiguration &before, const QStringList &reasons) const
 {
     log_plan(plan, plan_summary(plan, before));
-    log_line(LOG_WARNING, QStringLiteral("%1: refused: %2").arg(heading(plan), reasons.join(QLatin1Char(' ')).simplified()));
+    log_line(LOG_WARNING,
+             QStringLiteral("%1: refused: %2").arg(heading(plan), reasons.join(QLatin1Char(' ')).simplified()));
 }
 
 QString ApplyTrace::etckeeper_notice() const
 {
     if (!etckeeper_keeps_etc)
         return QString();
-    return QCoreApplication::translate("ServiceTable",
-                                       "etckeeper keeps /etc: whatever is uncommitted there is committed first (\"saving "
-                                       "uncommitted changes in /etc prior to vorn-admin-runlevel run\"), and these "
-                                       "changes are committed afterwards with a message that lists them.");
+    return QCoreApplication::translate(
+        "ServiceTable",
+        "etckeeper keeps /etc: whatever is uncommitted there is committed first (\"saving "
+        "uncommitted changes in /etc prior to vorn-admin-runlevel run\"), and these "
+        "changes are committed afterwards with a message that lists them.");
 }
 
 QStringList ApplyTrace::before_run(const ApplyPlan &plan, const BootConfiguration &before) const
@@ -215,12 +219,15 @@ QStringList ApplyTrace::before_run(const ApplyPlan &plan, const BootConfiguratio
     QStringList warnings;
     const QString failure = etckeeper_keeps_etc ? etckeeper::commit_uncommitted() : QString();
     if (!failure.isEmpty())
-        warnings.append(QCoreApplication::translate("ServiceTable", "etckeeper could not commit what was uncommitted in "
-                                                                    "/etc before the change: %1").arg(failure));
+        warnings.append(QCoreApplication::translate("ServiceTable",
+                                                    "etckeeper could not commit what was uncommitted in "
+                                                    "/etc before the change: %1")
+                            .arg(failure));
     return warnings;
 }
 
-QStringList ApplyTrace::after_run(const ApplyPlan &plan, const BootConfiguration &before, const PlanOutcome &outcome) const
+QStringList ApplyTrace::after_run(const ApplyPlan &plan, const BootConfiguration &before,
+                                  const PlanOutcome &outcome) const
 {
     const QString result = result_text(outcome);
     log_line(outcome.succeeded() ? LOG_NOTICE : outcome.not_restored.isEmpty() ? LOG_WARNING : LOG_ERR,
@@ -233,9 +240,11 @@ QStringList ApplyTrace::after_run(const ApplyPlan &plan, const BootConfiguration
         if (!entry.services.isEmpty())
             warnings.append(keep_in_history(entry));
     }
-    const QString failure = etckeeper_keeps_etc ? etckeeper::commit(commit_message(plan, user, summary, result)) : QString();
+    const QString failure
+        = etckeeper_keeps_etc ? etckeeper::commit(commit_message(plan, user, summary, result)) : QString();
     if (!failure.isEmpty())
-        warnings.append(QCoreApplication::translate("ServiceTable", "etckeeper could not commit the change in /etc: %1").arg(failure));
+        warnings.append(QCoreApplication::translate("ServiceTable", "etckeeper could not commit the change in /etc: %1")
+                            .arg(failure));
     warnings.removeAll(QString());
     return warnings;
 }

@@ -20,7 +20,8 @@ QString link_path(const QString &root, const RunlevelLink &link)
 bool make_link(const QString &root, const RunlevelLink &link)
 {
     return !link.target.isEmpty()
-        && ::symlink(QFile::encodeName(link.target).constData(), QFile::encodeName(link_path(root, link)).constData()) == 0;
+        && ::symlink(QFile::encodeName(link.target).constData(), QFile::encodeName(link_path(root, link)).constData())
+        == 0;
 }
 
 void restore_links(const QList<RunlevelLink> &before, const QList<RunlevelLink> &now, const QString &root)
@@ -81,9 +82,11 @@ QString difference(const BootConfiguration &before, const BootConfiguration &aft
             extra.append(link);
     }
     if (!missing.isEmpty())
-        parts.append(QCoreApplication::translate("ServiceTable", "missing %1").arg(link_names(missing).join(QStringLiteral(", "))));
+        parts.append(QCoreApplication::translate("ServiceTable", "missing %1")
+                         .arg(link_names(missing).join(QStringLiteral(", "))));
     if (!extra.isEmpty())
-        parts.append(QCoreApplication::translate("ServiceTable", "left %1").arg(link_names(extra).join(QStringLiteral(", "))));
+        parts.append(
+            QCoreApplication::translate("ServiceTable", "left %1").arg(link_names(extra).join(QStringLiteral(", "))));
     if (before.overrides.contains(service) != after.overrides.contains(service)
         || before.overrides.value(service) != after.overrides.value(service))
         parts.append(QCoreApplication::translate("ServiceTable", "its override differs"));

@@ -21,7 +21,8 @@ QString failure(const ProcessResult &result)
     const QString reason = utf8_up_to_nul(result.error_output).trimmed();
     if (!result.finished)
         return QCoreApplication::translate("ServiceTable", "it did not finish in time");
-    return reason.isEmpty() ? QCoreApplication::translate("ServiceTable", "exit status %1").arg(result.exit_code) : reason;
+    return reason.isEmpty() ? QCoreApplication::translate("ServiceTable", "exit status %1").arg(result.exit_code)
+                            : reason;
 }
 
 } // namespace

@@ -180,7 +180,8 @@ QVariantMap level_payload(const HeaderLines &source, const QString &level, const
     const QString field = value == QLatin1String("S") ? QStringLiteral("Default-Start")
         : value == QLatin1String("K")                 ? QStringLiteral("Default-Stop")
                                                       : QString();
-    const bool present = std::any_of(source.cbegin(), source.cend(), [&field](const auto &line) { return line.first == field; });
+    const bool present
+        = std::any_of(source.cbegin(), source.cend(), [&field](const auto &line) { return line.first == field; });
     if (!field.isNull() && !present)
         payload.insert(QStringLiteral("missing field"), field);
     return payload;

@@ -18,9 +18,11 @@ QString missing_because_of_plan(const InsservMessage &message, const ApplyPlan &
     if (message.kind != InsservMessage::Missing || intended == plan.intended.cend())
         return QString();
     const bool starts = std::any_of(intended->cbegin(), intended->cend(), [](QChar kind) { return kind == 'S'; });
-    const QString edit = starts ? QCoreApplication::translate("ServiceTable", "stopping %1 in runlevels %2").arg(message.subject, message.levels)
+    const QString edit = starts ? QCoreApplication::translate("ServiceTable", "stopping %1 in runlevels %2")
+                                      .arg(message.subject, message.levels)
                                 : QCoreApplication::translate("ServiceTable", "disabling %1").arg(message.subject);
-    return QCoreApplication::translate("ServiceTable", "%1 requires %2 in runlevels %3; %4 would stop %1 from starting.")
+    return QCoreApplication::translate("ServiceTable",
+                                       "%1 requires %2 in runlevels %3; %4 would stop %1 from starting.")
         .arg(message.user, message.subject, message.levels, edit);
 }
 
@@ -40,7 +42,10 @@ QString not_executable_hint(const QString &service)
     if (!script.exists() || script.isExecutable())
         return QString();
     return QLatin1Char(' ')
-        + QCoreApplication::translate("ServiceTable", "The script %1 is not executable, so insserv leaves it out of the boot: make it executable.").arg(service);
+        + QCoreApplication::translate(
+              "ServiceTable",
+              "The script %1 is not executable, so insserv leaves it out of the boot: make it executable.")
+              .arg(service);
 }
 
 } // namespace
@@ -85,7 +90,8 @@ QStringList state_changes(const BootConfiguration &before, const BootConfigurati
     }
     QMap<QString, LinkStates> expected;
     for (const QString &service : services) {
-        if (!touched.contains(service) && after.has_script(service) && before.states_of(service) != after.states_of(service))
+        if (!touched.contains(service) && after.has_script(service)
+            && before.states_of(service) != after.states_of(service))
             expected.insert(service, before.states_of(service));
     }
     return link_differences(expected, after);
@@ -120,13 +126,15 @@ QStringList rehearsal_problems(const ApplyPlan &plan, const Rehearsal &rehearsal
     }
     for (const QString &difference : link_differences(plan.intended, rehearsal.after)) {
         const QString service = difference.section(QLatin1Char(':'), 0, 0);
-        problems.append(QCoreApplication::translate("ServiceTable", "The links of %1 would not be what the table shows: %2.")
-                            .arg(service, difference.section(QStringLiteral(": "), 1))
-                        + not_executable_hint(service));
+        problems.append(
+            QCoreApplication::translate("ServiceTable", "The links of %1 would not be what the table shows: %2.")
+                .arg(service, difference.section(QStringLiteral(": "), 1))
+            + not_executable_hint(service));
     }
     for (const QString &change : state_changes(rehearsal.before, rehearsal.after, plan.intended.keys())) {
-        problems.append(QCoreApplication::translate("ServiceTable", "%1 would change as well, which the table does not show: %2.")
-                            .arg(change.section(QLatin1Char(':'), 0, 0), change.section(QStringLiteral(": "), 1)));
+        problems.append(
+            QCoreApplication::translate("ServiceTable", "%1 would change as well, which the table does not show: %2.")
+                .arg(change.section(QLatin1Char(':'), 0, 0), change.section(QStringLiteral(": "), 1)));
     }
     return problems;
 }

@@ -38,14 +38,17 @@ QDir existing_overrides(const QString &root)
 
 void run_step_in(const PlanStep &step, const ProcessRunner &run, const QString &root)
 {
-    if (step.kind == PlanStep::WriteOverride && !write_override_content(existing_overrides(root), step.service, step.content))
+    if (step.kind == PlanStep::WriteOverride
+        && !write_override_content(existing_overrides(root), step.service, step.content))
         throw InsservError(step.failure);
     if (step.kind == PlanStep::DeleteOverride && !delete_override_file(existing_overrides(root), step.service))
         throw InsservError(step.failure);
     if (step.kind == PlanStep::RestoreLinks && !restore_service_links(root, step.service, step.links))
-        throw InsservError(QCoreApplication::translate("ServiceTable", "The links of %1 could not be put back.").arg(step.service));
+        throw InsservError(
+            QCoreApplication::translate("ServiceTable", "The links of %1 could not be put back.").arg(step.service));
     if (step.kind == PlanStep::RestoreFiles && !restore_dependency_files(root, step.files))
-        throw InsservError(QCoreApplication::translate("ServiceTable", "insserv's dependency files could not be put back."));
+        throw InsservError(
+            QCoreApplication::translate("ServiceTable", "insserv's dependency files could not be put back."));
     if (step.kind != PlanStep::Run)
         return;
     const ProcessResult result = run(step.program, step.arguments);
@@ -101,7 +104,8 @@ PlanOutcome execute_plan(const ApplyPlan &plan, const BootConfiguration &before,
         if (outcome.differences.isEmpty())
             return outcome;
         outcome.error = InsservError(QCoreApplication::translate(
-            "ServiceTable", "The links insserv made are not the ones the table shows; everything was restored as it was."));
+            "ServiceTable",
+            "The links insserv made are not the ones the table shows; everything was restored as it was."));
     }
     const RestoreReport report = restore_configuration(before, system_root(), override_services(plan));
     outcome.restored = report.restored;

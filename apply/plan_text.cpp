@@ -18,8 +18,9 @@ QString step_text(const PlanStep &step)
         QStringList links;
         for (const RunlevelLink &link : step.links)
             links.append(link.text());
-        return links.isEmpty() ? QCoreApplication::translate("ServiceTable", "Links put back: none")
-                               : QCoreApplication::translate("ServiceTable", "Links put back: %1").arg(links.join(QStringLiteral(", ")));
+        return links.isEmpty()
+            ? QCoreApplication::translate("ServiceTable", "Links put back: none")
+            : QCoreApplication::translate("ServiceTable", "Links put back: %1").arg(links.join(QStringLiteral(", ")));
     }
     if (step.kind == PlanStep::RestoreFiles)
         return QCoreApplication::translate("ServiceTable", "insserv's dependency files put back: %1")
@@ -119,14 +120,16 @@ QStringList other_changes(const ApplyPlan &plan, const Rehearsal &rehearsal)
     QStringList names = services.values();
     names.sort();
     for (const QString &service : names) {
-        const QList<RunlevelLink> before = rehearsal.before.links.value(service), after = rehearsal.after.links.value(service);
+        const QList<RunlevelLink> before = rehearsal.before.links.value(service),
+                                  after = rehearsal.after.links.value(service);
         if (plan.intended.contains(service) || before == after)
             continue;
         for (const RunlevelLink &link : before) {
             if (!link.leads_to_file && !after.contains(link))
                 lines.append(QCoreApplication::translate("ServiceTable", "%1 leads nowhere and goes").arg(link.text()));
         }
-        if (rehearsal.before.states_of(service) == rehearsal.after.states_of(service) && rehearsal.before.linked(service))
+        if (rehearsal.before.states_of(service) == rehearsal.after.states_of(service)
+            && rehearsal.before.linked(service))
             renumbered.append(service);
     }
     if (!renumbered.isEmpty())
@@ -166,11 +169,13 @@ QStringList link_changes(const BootConfiguration &before, const BootConfiguratio
             continue;
         const QString old_text = old_names.join(QStringLiteral(", ")), new_text = new_names.join(QStringLiteral(", "));
         if (old_names.isEmpty())
-            lines.append(QCoreApplication::translate("ServiceTable", "runlevel %1: %2 appears").arg(runlevel, new_text));
+            lines.append(
+                QCoreApplication::translate("ServiceTable", "runlevel %1: %2 appears").arg(runlevel, new_text));
         else if (new_names.isEmpty())
             lines.append(QCoreApplication::translate("ServiceTable", "runlevel %1: %2 goes").arg(runlevel, old_text));
         else
-            lines.append(QCoreApplication::translate("ServiceTable", "runlevel %1: %2 becomes %3").arg(runlevel, old_text, new_text));
+            lines.append(QCoreApplication::translate("ServiceTable", "runlevel %1: %2 becomes %3")
+                             .arg(runlevel, old_text, new_text));
     }
     return lines;
 }
@@ -181,7 +186,8 @@ QString plan_preview(const ApplyPlan &plan, const Rehearsal &rehearsal)
     int overrides = 0;
     for (const PlanStep &step : plan.steps)
         overrides += step.changes_override() ? 1 : 0;
-    QStringList blocks{QCoreApplication::translate("ServiceTable", "Services (%1): %2; overrides written or deleted: %3; program runs: %4")
+    QStringList blocks{QCoreApplication::translate(
+                           "ServiceTable", "Services (%1): %2; overrides written or deleted: %3; program runs: %4")
                            .arg(services.size())
                            .arg(services.join(QStringLiteral(", ")))
                            .arg(overrides)
@@ -217,10 +223,11 @@ QString outcome_details(const PlanOutcome &outcome)
     QStringList done;
     for (const PlanStep &step : outcome.done)
         done.append(step_text(step));
-    QStringList sections{section(QCoreApplication::translate("ServiceTable", "Done:"), done),
-                         section(QCoreApplication::translate("ServiceTable", "Not as the table shows:"), outcome.differences),
-                         section(QCoreApplication::translate("ServiceTable", "Restored exactly as before:"), outcome.restored),
-                         section(QCoreApplication::translate("ServiceTable", "Not restored:"), outcome.not_restored)};
+    QStringList sections{
+        section(QCoreApplication::translate("ServiceTable", "Done:"), done),
+        section(QCoreApplication::translate("ServiceTable", "Not as the table shows:"), outcome.differences),
+        section(QCoreApplication::translate("ServiceTable", "Restored exactly as before:"), outcome.restored),
+        section(QCoreApplication::translate("ServiceTable", "Not restored:"), outcome.not_restored)};
     sections.removeAll(QString());
     return sections.join(QStringLiteral("\n\n"));
 }

@@ -50,8 +50,9 @@ ApplyPlan changed_plan(ServiceTable &table, int changes)
                 started.append(cell);
         }
     }
-    std::stable_sort(started.begin(), started.end(),
-                     [](const QTableWidgetItem *a, const QTableWidgetItem *b) { return a->text().toInt() > b->text().toInt(); });
+    std::stable_sort(started.begin(), started.end(), [](const QTableWidgetItem *a, const QTableWidgetItem *b) {
+        return a->text().toInt() > b->text().toInt();
+    });
     if (started.size() < changes)
         qFatal("only %d cells start a service in runlevels 2 to 5", int(started.size()));
     table.clearSelection();
@@ -92,8 +93,10 @@ void ApplyBench::run()
 // update-rc.d in a private mount namespace in which the root stands for /etc.
 void ApplyBench::install_programs(const QString &root) const
 {
-    const QString insserv = QStringLiteral("#!/bin/sh\nexec /sbin/insserv -p '%1/etc/init.d' -o '%1/etc/insserv/overrides'"
-                                           " -c '%1/etc/insserv.conf' -i '%1/etc/init.d' \"$@\"\n").arg(root);
+    const QString insserv
+        = QStringLiteral("#!/bin/sh\nexec /sbin/insserv -p '%1/etc/init.d' -o '%1/etc/insserv/overrides'"
+                         " -c '%1/etc/insserv.conf' -i '%1/etc/init.d' \"$@\"\n")
+              .arg(root);
     write_program(root + "/sbin/insserv", insserv);
     write_program(root + "/bin/insserv", insserv);
     write_program(root + "/usr/sbin/update-rc.d",

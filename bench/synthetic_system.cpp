@@ -182,7 +182,8 @@ QByteArray SyntheticSystem::header(const Script &script, bool as_override) const
     // The script's own header keeps the defaults its override changes.
     const bool defaults = script.overridden && script.executable && !as_override;
     QString text = QStringLiteral("### BEGIN INIT INFO\n");
-    text += field("Provides", QStringList{script.name} + (script.alias.isEmpty() ? QStringList() : QStringList{script.alias}));
+    text += field("Provides",
+                  QStringList{script.name} + (script.alias.isEmpty() ? QStringList() : QStringList{script.alias}));
     text += field("Required-Start", script.required);
     text += field("Required-Stop", script.required);
     text += field("Should-Start", script.should);
@@ -299,10 +300,11 @@ void SyntheticSystem::install_fake_insserv(const QString &program) const
 
 void SyntheticSystem::install_real_insserv() const
 {
-    const QByteArray text = QStringLiteral("#!/bin/sh\nexec /sbin/insserv -p '%1/etc/init.d' -o '%1/etc/insserv/overrides'"
-                                           " -c '%1/etc/insserv.conf' -i '%1/etc/init.d' \"$@\"\n")
-                                .arg(root)
-                                .toUtf8();
+    const QByteArray text
+        = QStringLiteral("#!/bin/sh\nexec /sbin/insserv -p '%1/etc/init.d' -o '%1/etc/insserv/overrides'"
+                         " -c '%1/etc/insserv.conf' -i '%1/etc/init.d' \"$@\"\n")
+              .arg(root)
+              .toUtf8();
     write_program("/sbin/insserv", text);
     write_program("/bin/insserv", text);
 }

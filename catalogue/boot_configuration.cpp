@@ -114,7 +114,8 @@ QStringList changed_services(const BootConfiguration &before, const BootConfigur
     }
     QStringList changed;
     for (const QString &name : names) {
-        if (before.links.value(name) != after.links.value(name) || before.overrides.contains(name) != after.overrides.contains(name)
+        if (before.links.value(name) != after.links.value(name)
+            || before.overrides.contains(name) != after.overrides.contains(name)
             || before.overrides.value(name) != after.overrides.value(name))
             changed.append(name);
     }

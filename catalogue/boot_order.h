@@ -23,7 +23,10 @@ struct BootArrow
     QString to;
     bool strong = true; // Required-Start and the like; otherwise it only orders (Should-Start, X-Start-Before, "+")
 
-    bool operator==(const BootArrow &other) const { return from == other.from && to == other.to && strong == other.strong; }
+    bool operator==(const BootArrow &other) const
+    {
+        return from == other.from && to == other.to && strong == other.strong;
+    }
 };
 
 // One runlevel as its links run it: the boot of S and 1 to 5 from its start

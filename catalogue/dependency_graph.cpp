@@ -26,9 +26,12 @@ struct FieldMeaning
 bool meaning_of(const QString &field, FieldMeaning &meaning)
 {
     static const QHash<QString, FieldMeaning> meanings{
-        {QStringLiteral("Required-Start"), {Phase::Start, false}}, {QStringLiteral("Should-Start"), {Phase::Start, false}},
-        {QStringLiteral("X-Start-Before"), {Phase::Start, true}},  {QStringLiteral("Required-Stop"), {Phase::Stop, true}},
-        {QStringLiteral("Should-Stop"), {Phase::Stop, true}},      {QStringLiteral("X-Stop-After"), {Phase::Stop, false}},
+        {QStringLiteral("Required-Start"), {Phase::Start, false}},
+        {QStringLiteral("Should-Start"), {Phase::Start, false}},
+        {QStringLiteral("X-Start-Before"), {Phase::Start, true}},
+        {QStringLiteral("Required-Stop"), {Phase::Stop, true}},
+        {QStringLiteral("Should-Stop"), {Phase::Stop, true}},
+        {QStringLiteral("X-Stop-After"), {Phase::Stop, false}},
     };
     const auto found = meanings.constFind(field);
     if (found == meanings.cend())

@@ -46,8 +46,9 @@ RunlevelLinks::RunlevelLinks(const QDir &directory)
         const char *name = entry->d_name;
         if (std::strcmp(name, ".") == 0 || std::strcmp(name, "..") == 0)
             continue;
-        if (filters.isEmpty()
-            || std::any_of(filters.cbegin(), filters.cend(), [name](NameFilter *filter) { return filter->accepts(name); }))
+        if (filters.isEmpty() || std::any_of(filters.cbegin(), filters.cend(), [name](NameFilter *filter) {
+                return filter->accepts(name);
+            }))
             entry_names.append(QFile::decodeName(name));
     }
     ::closedir(stream);

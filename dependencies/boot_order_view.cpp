@@ -305,9 +305,11 @@ void BootOrderView::mark_selection()
     for (DrawnArrow &arrow : picture->arrows) {
         const BootArrow &drawn = arrow.arrow;
         arrow.mark = Mark::None;
-        if ((before.contains(drawn.from) || drawn.from == service) && (before.contains(drawn.to) || drawn.to == service))
+        if ((before.contains(drawn.from) || drawn.from == service)
+            && (before.contains(drawn.to) || drawn.to == service))
             arrow.mark = Mark::Before;
-        else if ((after.contains(drawn.to) || drawn.to == service) && (after.contains(drawn.from) || drawn.from == service))
+        else if ((after.contains(drawn.to) || drawn.to == service)
+                 && (after.contains(drawn.from) || drawn.from == service))
             arrow.mark = Mark::After;
     }
     if (marked)
@@ -322,7 +324,8 @@ QString BootOrderView::explanation(const QString &service) const
     if (step < 0)
         return QString();
     const QString number = QStringLiteral("%1").arg(shown.steps.at(step).sequence, 2, 10, QLatin1Char('0'));
-    QString text = shown.shutdown ? tr("%1 stops at %2.").arg(service, number) : tr("%1 starts at %2.").arg(service, number);
+    QString text
+        = shown.shutdown ? tr("%1 stops at %2.").arg(service, number) : tr("%1 starts at %2.").arg(service, number);
     const QStringList chain = longest_chain(shown, service);
     if (chain.size() < 2)
         return text + QLatin1Char(' ')
@@ -361,7 +364,8 @@ QStringList BootOrderView::drawn_arrows() const
 {
     QStringList result;
     for (const DrawnArrow &drawn : picture->arrows)
-        result.append(drawn.arrow.from + (drawn.arrow.strong ? QStringLiteral(">") : QStringLiteral("~>")) + drawn.arrow.to);
+        result.append(drawn.arrow.from + (drawn.arrow.strong ? QStringLiteral(">") : QStringLiteral("~>"))
+                      + drawn.arrow.to);
     result.sort();
     return result;
 }

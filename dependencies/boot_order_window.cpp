@@ -126,7 +126,8 @@ QString BootOrderWindow::title(bool after_apply) const
     const QString level = runlevel();
     const bool shutdown = level == QLatin1String("0") || level == QLatin1String("6");
     if (after_apply)
-        return shutdown ? tr("Runlevel %1: shutdown after the apply").arg(level) : tr("Runlevel %1: boot after the apply").arg(level);
+        return shutdown ? tr("Runlevel %1: shutdown after the apply").arg(level)
+                        : tr("Runlevel %1: boot after the apply").arg(level);
     return shutdown ? tr("Runlevel %1: shutdown").arg(level) : tr("Runlevel %1: boot").arg(level);
 }
 
@@ -171,7 +172,8 @@ void BootOrderWindow::rehearse_pending()
     }
     rehearsed = std::make_unique<BootConfiguration>(rehearsal.after);
     rehearsed_graph = std::make_unique<DependencyGraph>(table->dependency_graph_with(rehearsal.after.overrides));
-    const QStringList problems = rehearsal_problems(rehearsal.plan, rehearsal, table->names_to_scripts(), rehearsed_graph.get());
+    const QStringList problems
+        = rehearsal_problems(rehearsal.plan, rehearsal, table->names_to_scripts(), rehearsed_graph.get());
     const int pending = table->pending_changes();
     const QString done = pending == 1
         ? tr("After applying the pending change, as a rehearsal on a copy left the links.")

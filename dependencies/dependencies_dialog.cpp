@@ -50,7 +50,8 @@ QLayout *DependenciesDialog::build_required_by(ServiceTable *table, const QStrin
             ? requirement.field
             : tr("%1: %2").arg(requirement.field, requirement.name);
         auto *item = new QListWidgetItem(tr("%1 (%2)").arg(requirement.waiting, how), list);
-        item->setToolTip(QCoreApplication::translate("DependencyGraph", "%1 in %2").arg(requirement.field, requirement.file));
+        item->setToolTip(
+            QCoreApplication::translate("DependencyGraph", "%1 in %2").arg(requirement.field, requirement.file));
         // Should-Start and "+" only order: lighter in the table, in italics here.
         QFont font = item->font();
         font.setItalic(!requirement.strong());
@@ -125,9 +126,9 @@ void DependenciesDialog::reject()
 {
     if (!widget->modified() || !apply_edit)
         return QDialog::reject();
-    const auto answer = QMessageBox::question(this, ServiceTable::tr("Service changes"), ServiceTable::tr("Apply changes?"),
-                                              QMessageBox::Yes | QMessageBox::No | QMessageBox::Cancel,
-                                              QMessageBox::Cancel);
+    const auto answer
+        = QMessageBox::question(this, ServiceTable::tr("Service changes"), ServiceTable::tr("Apply changes?"),
+                                QMessageBox::Yes | QMessageBox::No | QMessageBox::Cancel, QMessageBox::Cancel);
     if (answer == QMessageBox::Yes)
         apply();
     else if (answer == QMessageBox::No)

@@ -45,8 +45,8 @@ void ServiceTable::edit_service(QTableWidgetItem *item)
             const auto confirm = [&](const QString &notice, const QString &preview) {
                 return plan_confirmed(&dialog, name, notice, preview);
             };
-            const PlanResult result = run_plan(plan_dependencies(name, dependencies, system_facts()), confirm, QString(),
-                                               &dialog);
+            const PlanResult result
+                = run_plan(plan_dependencies(name, dependencies, system_facts()), confirm, QString(), &dialog);
             tried |= result != PlanResult::NotRun;
             return result == PlanResult::Applied;
         });

@@ -80,7 +80,8 @@ ChangeMap edits_from_text(const QByteArray &text, QStringList &not_understood)
             continue;
         const QStringList words = said.split(blanks);
         const bool state = words.size() == 2 && (words[1] == enable_word || words[1] == disable_word);
-        const bool level = words.size() == 3 && (words[2] == start_word || words[2] == stop_word || words[2] == ignore_word);
+        const bool level
+            = words.size() == 3 && (words[2] == start_word || words[2] == stop_word || words[2] == ignore_word);
         if (!state && !level) {
             not_understood.append(said);
             continue;
@@ -99,8 +100,9 @@ EditFit edit_fit(const ChangeKey &key, const QString &value, const ChangeMap &cu
     const auto found = current.constFind(key);
     if (found == current.cend())
         return EditFit::UnknownService;
-    const bool known_value = level.isEmpty() ? value == QLatin1String("S") || value == QLatin1String("K")
-                                             : value.isEmpty() || value == QLatin1String("S") || value == QLatin1String("K");
+    const bool known_value = level.isEmpty()
+        ? value == QLatin1String("S") || value == QLatin1String("K")
+        : value.isEmpty() || value == QLatin1String("S") || value == QLatin1String("K");
     // Runlevel S is left, never stopped in: the table never offers "K" there.
     if (!known_value || (level == QLatin1String("S") && value == QLatin1String("K")))
         return EditFit::InvalidValue;

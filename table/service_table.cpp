@@ -178,7 +178,8 @@ QStringList ServiceTable::disabled_start_levels(const Service &service) const
 {
     if (!disabled_services.contains(service) || !linked_services.contains(service))
         return {};
-    const QStringList starts = loaded_header(service.name).field(QStringLiteral("Default-Start")).split(QLatin1Char(' '));
+    const QStringList starts
+        = loaded_header(service.name).field(QStringLiteral("Default-Start")).split(QLatin1Char(' '));
     QStringList levels;
     for (const QString &level : toggled_runlevels()) {
         if (starts.contains(level))

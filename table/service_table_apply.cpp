@@ -64,7 +64,8 @@ void show_warnings(QWidget *parent, const QStringList &warnings, bool applied)
 {
     if (warnings.isEmpty())
         return;
-    QMessageBox box(QMessageBox::Warning, applied ? ServiceTable::tr("Applied, with a warning") : ServiceTable::tr("Warning"),
+    QMessageBox box(QMessageBox::Warning,
+                    applied ? ServiceTable::tr("Applied, with a warning") : ServiceTable::tr("Warning"),
                     warnings.join(QStringLiteral("\n\n")), QMessageBox::Ok, parent);
     box.exec();
 }
@@ -117,7 +118,8 @@ bool ServiceTable::machine_unchanged(const BootConfiguration &since, const Apply
     changed.removeDuplicates();
     if (changed.isEmpty())
         return true;
-    trace.refused(plan, configuration, {QStringLiteral("changed since the table was read: ") + changed.join(QStringLiteral(", "))});
+    trace.refused(plan, configuration,
+                  {QStringLiteral("changed since the table was read: ") + changed.join(QStringLiteral(", "))});
     emit configuration_changed(changed);
     return false;
 }
@@ -127,7 +129,8 @@ Rehearsal ServiceTable::rehearsed(const ApplyPlan &plan)
     const std::unique_ptr<QProgressDialog> dialog = progress_dialog(this, plan);
     if (dialog)
         dialog->setWindowTitle(tr("Trying the changes on a copy"));
-    return rehearse(plan, SetupCheck{listing_refused, refusal}, reporter(dialog.get(), tr("Step %1 of %2 on a copy: %3")));
+    return rehearse(plan, SetupCheck{listing_refused, refusal},
+                    reporter(dialog.get(), tr("Step %1 of %2 on a copy: %3")));
 }
 
 void ServiceTable::show_refusal(const ApplyPlan &plan, const Rehearsal &rehearsal, const QStringList &problems)
@@ -147,8 +150,8 @@ void ServiceTable::show_refusal(const ApplyPlan &plan, const Rehearsal &rehearsa
     exec_offering_edit(box, services_to_edit(plan, rehearsal));
 }
 
-ServiceTable::PlanResult ServiceTable::run_plan(const ApplyPlan &given, const PlanConfirmation &confirm, const QString &result,
-                            QWidget *result_parent)
+ServiceTable::PlanResult ServiceTable::run_plan(const ApplyPlan &given, const PlanConfirmation &confirm,
+                                                const QString &result, QWidget *result_parent)
 {
     const ApplyTrace trace;
     if (PackageLock::package_manager_running()) {

@@ -32,7 +32,8 @@ FittedEdits ServiceTable::register_edits(const ChangeMap &edits)
         }
         for (int column = 1; column < columnCount(); ++column) {
             QTableWidgetItem *cell = item(row, column);
-            if (cell->data(KindRole).toInt() == RunlevelCell && cell->data(RunlevelRole).toString() == edit.key().second)
+            if (cell->data(KindRole).toInt() == RunlevelCell
+                && cell->data(RunlevelRole).toString() == edit.key().second)
                 switch_service_runlevel(cell, edit.value());
         }
     }

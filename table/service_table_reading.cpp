@@ -233,7 +233,8 @@ void ServiceTable::add_header_records()
         if (linked_services.contains(service) || !is_plain_file_name(service.name) || !read_header(service.name).valid)
             continue;
         const ServiceInfo &header = read_header(service.name);
-        for (const auto &[field, type] : {std::make_pair("Default-Start", Service::Start), std::make_pair("Default-Stop", Service::Kill)}) {
+        for (const auto &[field, type] :
+             {std::make_pair("Default-Start", Service::Start), std::make_pair("Default-Stop", Service::Kill)}) {
             Service record = service;
             record.type = type;
             record.runlevels = header.field(QLatin1String(field)).split(QLatin1Char(' '), Qt::SkipEmptyParts);
@@ -296,7 +297,8 @@ QHash<QString, QString> ServiceTable::names_to_scripts() const
     for (auto header = headers.cbegin(); header != headers.cend(); ++header) {
         if (!header->valid)
             continue;
-        for (const QString &provided : header->field(QStringLiteral("Provides")).split(QLatin1Char(' '), Qt::SkipEmptyParts))
+        for (const QString &provided :
+             header->field(QStringLiteral("Provides")).split(QLatin1Char(' '), Qt::SkipEmptyParts))
             names.insert(provided, header.key());
     }
     return names;

@@ -18,7 +18,8 @@ QString refusal(const QString &path, uid_t user)
 {
     struct stat status;
     if (::lstat(QFile::encodeName(path).constData(), &status) != 0)
-        return QCoreApplication::translate("QtSingleApplication", "%1: %2").arg(path, QString::fromLocal8Bit(std::strerror(errno)));
+        return QCoreApplication::translate("QtSingleApplication", "%1: %2")
+            .arg(path, QString::fromLocal8Bit(std::strerror(errno)));
     if (S_ISLNK(status.st_mode))
         return QCoreApplication::translate("QtSingleApplication", "%1 is a symbolic link").arg(path);
     if (!S_ISDIR(status.st_mode))

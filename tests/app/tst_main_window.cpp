@@ -186,7 +186,8 @@ private slots:
         QString actual;
         for (const char *text : {"&Enable service", "&Disable service", "&Start on level", "&Ignore on level",
                                  "&Stop on level", "&Toggle cell", "&Reset to defaults", "&Edit"})
-            actual += action(text)->isEnabled() ? (enabled.at(actual.size()) == '.' ? '?' : enabled.at(actual.size())) : '.';
+            actual += action(text)->isEnabled() ? (enabled.at(actual.size()) == '.' ? '?' : enabled.at(actual.size()))
+                                                : '.';
         QCOMPARE(actual, enabled);
         QCOMPARE(action("&Apply all changes")->isEnabled(), pending);
         const QColor colour = this->cells().cell("ssh", 0)->data(Qt::ForegroundRole).value<QBrush>().color();
@@ -290,8 +291,8 @@ private slots:
         QTest::newRow("nothing pending") << true << false << QList<int>() << false << true << "";
         QTest::newRow("cancel") << true << true << QList<int>{QMessageBox::Cancel} << false << false << "Cancel, kept";
         QTest::newRow("no") << true << true << QList<int>{QMessageBox::No} << false << true << "Cancel, dropped";
-        QTest::newRow("yes, then no: back to the window") << true << true << QList<int>{QMessageBox::Yes, QMessageBox::No}
-                                                          << false << false << "Cancel, kept";
+        QTest::newRow("yes, then no: back to the window")
+            << true << true << QList<int>{QMessageBox::Yes, QMessageBox::No} << false << false << "Cancel, kept";
         QTest::newRow("yes, then yes") << true << true << apply << false << true << "Cancel, applied";
         QTest::newRow("yes, yes, the apply fails: back to the window, the change pending")
             << true << true << apply + QList<int>{QMessageBox::Ok} << true << false << "Cancel, kept";
@@ -334,7 +335,8 @@ private slots:
         const bool applied = !read_boot_configuration(root->path()).links_of("idle").isEmpty();
         const bool kept = !closed && table()->pending_changes() == 1;
         const QString state = applied ? "applied" : kept ? "kept" : "dropped";
-        const char *first_default = QMetaEnum::fromType<QMessageBox::StandardButtons>().valueToKey(watcher.defaults.value(0));
+        const char *first_default
+            = QMetaEnum::fromType<QMessageBox::StandardButtons>().valueToKey(watcher.defaults.value(0));
         QTEST(watcher.defaults.isEmpty() ? QString() : QString(first_default) + ", " + state, "outcome");
         QTEST(AdminRunlevel().geometry() == moved, "closed");
     }
@@ -363,7 +365,8 @@ private slots:
         QCOMPARE(watcher.details.last(), "Not applied, still pending:\ncron: ignore on level 3\nidle: enable");
         QCOMPARE(changed_services(before, read_boot_configuration(root->path())), QStringList());
         QCOMPARE(status(), "Pending changes: 2");
-        QVERIFY(action("&Apply all changes")->isEnabled() && cells().cell("idle", 1)->data(ServiceTable::ChangedRole).toBool());
+        QVERIFY(action("&Apply all changes")->isEnabled()
+                && cells().cell("idle", 1)->data(ServiceTable::ChangedRole).toBool());
     }
 
     // With the real insserv and update-rc.d: undo puts back exactly what the last apply changed,
@@ -393,9 +396,11 @@ private slots:
             watcher.expect_message(QMessageBox::Yes);
             watcher.expect_message(QMessageBox::Ok);
             QVERIFY(replaces_table("Undo &last apply"));
-            QVERIFY2(watcher.texts.value(0).startsWith("Put back cron as before the apply of 20"), qPrintable(watcher.texts.value(0)));
+            QVERIFY2(watcher.texts.value(0).startsWith("Put back cron as before the apply of 20"),
+                     qPrintable(watcher.texts.value(0)));
             QVERIFY(watcher.details.value(0).contains("runlevel 3: K01cron becomes S02cron"));
-            QVERIFY(watcher.details.value(0).contains("-# Default-Start: 2 4 5\n-# Default-Stop: 0 1 3 6\n+# Default-Start: 2\n"));
+            QVERIFY(watcher.details.value(0).contains(
+                "-# Default-Start: 2 4 5\n-# Default-Stop: 0 1 3 6\n+# Default-Start: 2\n"));
             QCOMPARE(watcher.texts.value(1), "The last apply is undone.");
         }
         const BootConfiguration undone = read_boot_configuration(root->path());
@@ -410,7 +415,8 @@ private slots:
         ModalWatcher refusal;
         refusal.expect_message(QMessageBox::Ok);
         QVERIFY(!replaces_table("Undo &last apply"));
-        QVERIFY2(refusal.texts.value(0).startsWith("cron changed since the apply of "), qPrintable(refusal.texts.value(0)));
+        QVERIFY2(refusal.texts.value(0).startsWith("cron changed since the apply of "),
+                 qPrintable(refusal.texts.value(0)));
         QVERIFY(refusal.texts.value(0).endsWith("Nothing was done."));
         QCOMPARE(changed_services(changed, read_boot_configuration(root->path())), QStringList());
     }
@@ -445,10 +451,15 @@ private slots:
         QTest::newRow("taken over") << "ready" << "";
         QTest::newRow("authentication dismissed") << "126" << "Changes need administrator rights. The restart was "
                                                               "cancelled; the pending changes stay here.";
-        QTest::newRow("not authorized") << "127" << "pkexec did not start the program as administrator: the user is not "
-            "allowed to, or no authentication agent runs (pkexec tells why on standard error)." + stay;
-        QTest::newRow("an administrator's window open already") << "1" << "An administrator's window of this program is "
-                                                                           "open already: it was brought to the front." + stay;
+        QTest::newRow("not authorized")
+            << "127"
+            << "pkexec did not start the program as administrator: the user is not "
+               "allowed to, or no authentication agent runs (pkexec tells why on standard error)."
+                + stay;
+        QTest::newRow("an administrator's window open already") << "1"
+                                                                << "An administrator's window of this program is "
+                                                                   "open already: it was brought to the front."
+                + stay;
         QTest::newRow("no pkexec") << "missing" << "pkexec could not be started: No such file or directory." + stay;
     }
 
@@ -526,7 +537,9 @@ private slots:
     // help menu opens both about boxes, with the name and version the program sets.
     void window_size_restart_and_help()
     {
-        const auto size = [](int width, int height) { return AdminRunlevel::first_window_size({1920, 1080}, {width, height}); };
+        const auto size = [](int width, int height) {
+            return AdminRunlevel::first_window_size({1920, 1080}, {width, height});
+        };
         QCOMPARE(QList<QSize>({size(700, 300), size(1728, 700), size(2500, 1200)}),
                  QList<QSize>({{960, 540}, {1728, 700}, {1728, 972}}));
         const QString installed = "/usr/sbin/vorn-admin-runlevel", env = "pkexec /usr/bin/env DISPLAY=:1 XAUTHORITY=";

@@ -94,7 +94,8 @@ private slots:
         for (const QString link : {"S20web", "S30mail", "S25cache", "K80print"})
             root->add_links("2", link);
         root->add_links("S", "S01oneshot");
-        root->set_listing({"S:20:2:web", "S:30:2:mail", "S:25:2:cache", "S:40:2:print", "S:50:2:spare", "S:01:S:oneshot"});
+        root->set_listing(
+            {"S:20:2:web", "S:30:2:mail", "S:25:2:cache", "S:40:2:print", "S:50:2:spare", "S:01:S:oneshot"});
         for (const QString state : {"web 0", "mail 3", "cache 1", "print 0", "spare 3"})
             root->set_status_answer(state.section(' ', 0, 0), state.section(' ', 1));
         window = std::make_unique<AdminRunlevel>();
@@ -113,7 +114,8 @@ private slots:
         QStringList tips;
         for (const char *name : {"web", "mail", "cache", "print", "spare", "oneshot"})
             tips << tip(name);
-        QCOMPARE(tips, QStringList({"Running", "Not running", "Dead (pid file left)", "Running", "Not running", "Unknown"}));
+        QCOMPARE(tips,
+                 QStringList({"Running", "Not running", "Dead (pid file left)", "Running", "Not running", "Unknown"}));
         QCOMPARE(cells().cell("web", 0)->data(ServiceTable::RunStateRole).value<int>(), int(RunState::Running));
         QCOMPARE(root->script_calls().filter(" status").size(), 5);
 
@@ -175,7 +177,8 @@ private slots:
 
         select({"oneshot"});
         QVERIFY(act("Restar&t now", QMessageBox::Yes, watcher));
-        QCOMPARE(root->service_calls(), QStringList({"web stop", "web start", "cache start", "mail start", "oneshot restart"}));
+        QCOMPARE(root->service_calls(),
+                 QStringList({"web stop", "web start", "cache start", "mail start", "oneshot restart"}));
         QCOMPARE(watcher.pending() + watcher.unexpected.size(), 0);
 
         const int asked = root->script_calls().size();
@@ -228,7 +231,8 @@ private slots:
         QSignalSpy acted(control(), &ServiceControl::acted);
         action("&Apply all changes")->trigger();
         QVERIFY(acted.wait(5000));
-        QCOMPARE(offered, QStringList({"Enabled, not running: start now", "spare", "Disabled, running: stop now", "web"}));
+        QCOMPARE(offered,
+                 QStringList({"Enabled, not running: start now", "spare", "Disabled, running: stop now", "web"}));
         QCOMPARE(root->service_calls(), QStringList({"web stop"}));
         QCOMPARE(tip("web"), "Not running");
         QCOMPARE(watcher.pending() + watcher.unexpected.size(), 0);

@@ -9,14 +9,17 @@ QMap<QString, QString> messages(const QString &path)
 {
     QFile file(path);
     QMap<QString, QString> result;
-    static const QRegularExpression name("<name>(.*?)</name>"), message(
-        "<source>(.*?)</source>.*?<translation([^>]*)>(.*?)</translation>", QRegularExpression::DotMatchesEverythingOption);
-    const QStringList contexts = QString::fromUtf8(file.open(QIODevice::ReadOnly) ? file.readAll() : "").split("<context>");
+    static const QRegularExpression name("<name>(.*?)</name>"),
+        message("<source>(.*?)</source>.*?<translation([^>]*)>(.*?)</translation>",
+                QRegularExpression::DotMatchesEverythingOption);
+    const QStringList contexts
+        = QString::fromUtf8(file.open(QIODevice::ReadOnly) ? file.readAll() : "").split("<context>");
     for (const QString &context : contexts.mid(1)) {
         for (auto found = message.globalMatch(context); found.hasNext();) {
             const QRegularExpressionMatch match = found.next();
             const bool finished = match.captured(2).isEmpty() && !match.captured(3).isEmpty();
-            result.insert(name.match(context).captured(1) + " | " + match.captured(1), finished ? match.captured(3) : QString());
+            result.insert(name.match(context).captured(1) + " | " + match.captured(1),
+                          finished ? match.captured(3) : QString());
         }
     }
     return result;
@@ -71,9 +74,14 @@ private slots:
         QTest::addColumn<QString>("question");
         QTest::addColumn<QString>("yes");
         QTest::newRow("German: none of ours, Qt's own") << "de" << "build" << "Apply all changes?" << "&Ja";
-        QTest::newRow("Russian, in the build tree") << "ru" << "build" << "Применить все изменения?" << "&Да";
-        QTest::newRow("Russian, installed: PREFIX/sbin reads PREFIX/share") << "ru" << "installed"
-                                                                             << "Применить все изменения?" << "&Да";
+        QTest::newRow("Russian, in the build tree") << "ru"
+                                                    << "build"
+                                                    << "Применить все изменения?"
+                                                    << "&Да";
+        QTest::newRow("Russian, installed: PREFIX/sbin reads PREFIX/share") << "ru"
+                                                                            << "installed"
+                                                                            << "Применить все изменения?"
+                                                                            << "&Да";
     }
 
     // Without a translation of its own for the locale the program speaks English; Qt's own buttons

@@ -38,7 +38,8 @@ SystemFacts install_fixture(TestRoot &root)
             if (links.at(level) == '.')
                 continue;
             known.link_kinds.insert(all_runlevels().at(level), links.at(level));
-            root.add_links(all_runlevels().at(level), links.at(level) + QString::number(sequence + 100).right(2) + name);
+            root.add_links(all_runlevels().at(level),
+                           links.at(level) + QString::number(sequence + 100).right(2) + name);
         }
         if (known.listed)
             listing << QStringLiteral("S:%1:2 3 4 5:%2").arg(sequence + 100).arg(name).remove(2, 1);
@@ -84,8 +85,9 @@ QString describe(const QList<PlanStep> &steps)
 {
     QStringList names;
     for (const PlanStep &step : steps)
-        names << (step.kind == PlanStep::Run ? QFileInfo(step.program).fileName() + ' ' + step.arguments.join(' ')
-                                             : (step.kind == PlanStep::WriteOverride ? "write " : "delete ") + step.service);
+        names << (step.kind == PlanStep::Run
+                      ? QFileInfo(step.program).fileName() + ' ' + step.arguments.join(' ')
+                      : (step.kind == PlanStep::WriteOverride ? "write " : "delete ") + step.service);
     return names.join(", ");
 }
 
@@ -157,9 +159,10 @@ QString links(const TestRoot &root, const QString &name)
 // $portmap; halt only stops at shutdown.
 void install_real_system(TestRoot &root)
 {
-    QVERIFY(root.use_real_programs("$local_fs +mountall\n$syslog +logd\n$portmap rpcbind\n",
-                                   {"mountall||S", "logd|$local_fs", "cron|$local_fs $syslog", "ssh|$local_fs",
-                                    "dbusd|$local_fs", "avahi|dbusd", "rpcbind|$local_fs", "nfs|$portmap", "halt||| 0"}));
+    QVERIFY(
+        root.use_real_programs("$local_fs +mountall\n$syslog +logd\n$portmap rpcbind\n",
+                               {"mountall||S", "logd|$local_fs", "cron|$local_fs $syslog", "ssh|$local_fs",
+                                "dbusd|$local_fs", "avahi|dbusd", "rpcbind|$local_fs", "nfs|$portmap", "halt||| 0"}));
 }
 
 bool run_in_root(const TestRoot &root, const char *program, const QStringList &arguments)
@@ -283,12 +286,15 @@ private slots:
             << "update-rc.d charlie disable 2 3 4 5, update-rc.d ssh disable 2 3 4 5, insserv delta, insserv alpha"
             << "alpha=.KSSSSKK charlie=.KKKKKKK delta=.KSSSSKK ssh=.KKKKKKK";
         QTest::newRow("equal sequences in reverse map order, unlisted service last")
-            << "+abel, +delta, +rsync, -ssh" << "update-rc.d ssh disable 2 3 4 5, insserv rsync, insserv delta, insserv abel"
+            << "+abel, +delta, +rsync, -ssh"
+            << "update-rc.d ssh disable 2 3 4 5, insserv rsync, insserv delta, insserv abel"
             << "abel=..S..... delta=.KSSSSKK rsync=.KSSSSKK ssh=.KKKKKKK";
         QTest::newRow("service without links edited is written and removed only")
             << "@rsync 3 K" << "write rsync, insserv --remove --force rsync" << "rsync=........";
         QTest::newRow("a disabled service edited stays disabled")
-            << "@echo 3 K" << "write echo, " + relinked.arg("echo") + ", update-rc.d echo disable 2 4 5" << "echo=.KKKKKKK";
+            << "@echo 3 K"
+            << "write echo, " + relinked.arg("echo") + ", update-rc.d echo disable 2 4 5"
+            << "echo=.KKKKKKK";
         QTest::newRow("enabling turns its stop links back into start links")
             << "+echo" << "update-rc.d echo enable 2 3 4 5" << "echo=.KSSSSKK";
         QTest::newRow("enabling without stop links where it starts registers afresh") << "+odd" << relinked.arg("odd")
@@ -331,13 +337,15 @@ private slots:
     {
         TestRoot root;
         const SystemFacts facts = install_fixture(root);
-        const auto preview = [&](const QString &steps) { return plan_preview(plan_of(steps, facts)).replace(root.path(), ""); };
+        const auto preview
+            = [&](const QString &steps) { return plan_preview(plan_of(steps, facts)).replace(root.path(), ""); };
         QCOMPARE(preview("@cron 2 K, @cron 3 K, -ssh"),
                  "Services (2): cron, ssh; overrides written or deleted: 1; program runs: 4\n\ncron:\n"
                  "--- /etc/init.d/cron\n+++ /etc/insserv/overrides/cron\n@@ -1,5 +1,5 @@\n"
                  " ### BEGIN INIT INFO\n # Provides: cron\n-# Default-Start: 2 3 4 5\n-# Default-Stop: 0 1 6\n"
                  "+# Default-Start: 4 5\n+# Default-Stop: 0 1 2 3 6\n ### END INIT INFO\n/sbin/insserv --dryrun cron\n"
-                 "/sbin/insserv --remove --force cron\n/sbin/insserv cron\n\nssh:\n/usr/sbin/update-rc.d ssh disable 2 3 4 5");
+                 "/sbin/insserv --remove --force cron\n/sbin/insserv cron\n\nssh:\n/usr/sbin/update-rc.d ssh disable 2 "
+                 "3 4 5");
         QCOMPARE(preview("&abel Required-Start=ssh"),
                  "Services (1): abel; overrides written or deleted: 1; program runs: 1\n\nabel:\n"
                  "--- /etc/insserv/overrides/abel\n+++ /etc/insserv/overrides/abel\n@@ -1,3 +1,4 @@\n"
@@ -361,8 +369,12 @@ private slots:
         QTest::addColumn<QString>("preview");
         QTest::newRow("as intended, another renumbered, a dangling link cleared")
             << "cron 2:S02cron 3:S02cron, ssh 2:S03ssh, gone 2:S09gone>../init.d/gone"
-            << "cron 2:S02cron 3:K01cron, ssh 2:S02ssh" << "cron=..SK...." << ""
-            << "" << "cron:; runlevel 3: S02cron becomes K01cron | Renumbered only (1): ssh; rc2.d/S09gone -> ../init.d/gone leads nowhere and goes";
+            << "cron 2:S02cron 3:K01cron, ssh 2:S02ssh"
+            << "cron=..SK...."
+            << ""
+            << ""
+            << "cron:; runlevel 3: S02cron becomes K01cron | Renumbered only (1): ssh; rc2.d/S09gone -> ../init.d/gone "
+               "leads nowhere and goes";
         QTest::newRow("disabling what another needs")
             << "dbusd 2:S02dbusd, avahi 2:S03avahi" << "dbusd 2:K01dbusd, avahi 2:S03avahi" << "dbusd=..K....."
             << "insserv: FATAL: service dbus is missed in the runlevels 2 to use service avahi"
@@ -385,9 +397,9 @@ private slots:
                 configuration.scripts.insert(name, true);
                 for (const QString &link : service.section(' ', 1).split(' ', Qt::SkipEmptyParts)) {
                     const QString entry = link.section(':', 1).section('>', 0, 0), target = link.section('>', 1);
-                    configuration.links[entry.mid(3)] << RunlevelLink{link.section(':', 0, 0), entry,
-                                                                       target.isEmpty() ? "../init.d/" + entry.mid(3) : target,
-                                                                       target.isEmpty()};
+                    configuration.links[entry.mid(3)]
+                        << RunlevelLink{link.section(':', 0, 0), entry,
+                                        target.isEmpty() ? "../init.d/" + entry.mid(3) : target, target.isEmpty()};
                 }
             }
             configuration.scripts.remove("gone");
@@ -421,13 +433,14 @@ private slots:
     {
         QTest::addColumn<QString>("line");
         QTest::addColumn<QString>("words");
-        const QString loop = "These services wait for each other at boot, so insserv cannot order them: cron requires "
-                             "$syslog (Required-Start in /etc/init.d/cron), which rsyslog provides ($syslog in "
-                             "/etc/insserv.conf); rsyslog requires cron (Required-Start in /etc/insserv/overrides/rsyslog). "
-                             "Remove one of these dependencies. [cron, rsyslog]";
+        const QString loop
+            = "These services wait for each other at boot, so insserv cannot order them: cron requires "
+              "$syslog (Required-Start in /etc/init.d/cron), which rsyslog provides ($syslog in "
+              "/etc/insserv.conf); rsyslog requires cron (Required-Start in /etc/insserv/overrides/rsyslog). "
+              "Remove one of these dependencies. [cron, rsyslog]";
         QTest::newRow("loop") << "insserv: There is a loop between service rsyslog and cron if started" << loop;
-        QTest::newRow("loop, from the other end") << "insserv: There is a loop between service cron and rsyslog if started"
-                                                  << loop;
+        QTest::newRow("loop, from the other end")
+            << "insserv: There is a loop between service cron and rsyslog if started" << loop;
         QTest::newRow("loop, one service named") << "insserv:  loop involving service rsyslog at depth 1" << loop;
         QTest::newRow("loop at shutdown")
             << "insserv: There is a loop between service down1 and down2 if stopped"
@@ -443,8 +456,9 @@ private slots:
         QTest::newRow("not executable") << "insserv: script cron is not an executable regular file, will be skipped"
                                         << "The script cron is not executable, so insserv leaves it out of the boot: "
                                            "make it executable.";
-        QTest::newRow("provided twice") << "insserv: script cron2: service cron already provided!"
-                                        << "cron2 and cron both provide cron: remove it from the Provides of one of them.";
+        QTest::newRow("provided twice")
+            << "insserv: script cron2: service cron already provided!"
+            << "cron2 and cron both provide cron: remove it from the Provides of one of them.";
         QTest::newRow("no provider") << "insserv: FATAL: service $mail has to exist for service fetch"
                                      << "fetch needs $mail (Required-Start in /etc/init.d/fetch), which no script "
                                         "provides: install it or remove the dependency. [fetch]";
@@ -458,15 +472,17 @@ private slots:
 
     void insserv_messages_in_plain_words()
     {
-        const DependencyGraph graph = graph_of(
-            "$syslog=+rsyslog | rsyslog@/etc/insserv/overrides/rsyslog; Required-Start=cron | cron; Required-Start=$syslog"
-            " | cron2; Provides=cron | late; Required-Start=$all | web; Required-Start=late | fetch; Required-Start=$mail"
-            " | down1; Required-Stop=down2; X-Stop-After=down2 | down2");
+        const DependencyGraph graph = graph_of("$syslog=+rsyslog | rsyslog@/etc/insserv/overrides/rsyslog; "
+                                               "Required-Start=cron | cron; Required-Start=$syslog"
+                                               " | cron2; Provides=cron | late; Required-Start=$all | web; "
+                                               "Required-Start=late | fetch; Required-Start=$mail"
+                                               " | down1; Required-Stop=down2; X-Stop-After=down2 | down2");
         QFETCH(QString, line);
         const QList<InsservMessage> messages = parse_insserv_messages(line, {{"portmap", "rpcbind"}});
         QCOMPARE(messages.size(), 1);
         const Explanation explanation = explain(messages.first(), &graph);
-        QTEST(explanation.sentence + (explanation.services.isEmpty() ? "" : " [" + explanation.services.join(", ") + ']'),
+        QTEST(explanation.sentence
+                  + (explanation.services.isEmpty() ? "" : " [" + explanation.services.join(", ") + ']'),
               "words");
         QVERIFY(parse_insserv_messages("insserv: warning: current start runlevel(s) (empty) of script `cron' overrides "
                                        "LSB defaults (2 3 4 5).", {}).first().kind == InsservMessage::Expected);
@@ -561,8 +577,9 @@ private slots:
         test_hooks::deny_private_namespaces(false);
         QCOMPARE(notice, "These changes cannot be tried on a copy first (No private mount namespace: Operation not "
                          "permitted); only insserv's dry runs check them before the machine changes.");
-        QCOMPARE(boxes.section(" | ", 0, 0), "Error: The links insserv made are not the ones the table shows; everything "
-                                             "was restored as it was.");
+        QCOMPARE(boxes.section(" | ", 0, 0),
+                 "Error: The links insserv made are not the ones the table shows; everything "
+                 "was restored as it was.");
         QVERIFY(boxes.contains("cron: runlevel 2: S instead of K"));
         QVERIFY(!QFile::exists(root.path(overrides + "cron")));
         QCOMPARE(root.calls().filter("cron"), QStringList({"--dryrun cron", "--remove --force cron", "cron"}));
@@ -600,7 +617,9 @@ private slots:
         QTest::addColumn<QString>("outcome");
         QTest::newRow("registration refused after the removal")
             << "@cron 2 K" << "insserv cron" << "cron: refused | restored: cron | not restored: ";
-        QTest::newRow("update-rc.d fails half-way, before ssh's turn") << "-ssh, -cron" << "+update-rc.d cron disable 2 3 4 5"
+        QTest::newRow("update-rc.d fails half-way, before ssh's turn")
+            << "-ssh, -cron"
+            << "+update-rc.d cron disable 2 3 4 5"
             << "cron: refused | restored: cron | not restored: ";
         QTest::newRow("a reset fails") << "#ssh" << "insserv ssh" << "ssh: refused | restored: ssh | not restored: ";
         QTest::newRow("the overrides directory goes meanwhile")
@@ -658,8 +677,9 @@ private slots:
         TestTable table;
         QVERIFY(table.load());
         const BootConfiguration before = read_boot_configuration(root.path());
-        const QString chain = "cron requires $syslog (Required-Start in /etc/init.d/cron), which logd provides ($syslog "
-                              "in /etc/insserv.conf); logd requires cron (Required-Start in /etc/insserv/overrides/logd)";
+        const QString chain
+            = "cron requires $syslog (Required-Start in /etc/init.d/cron), which logd provides ($syslog "
+              "in /etc/insserv.conf); logd requires cron (Required-Start in /etc/insserv/overrides/logd)";
         ModalWatcher watcher;
         QString text, details, editor;
         QStringList offered;

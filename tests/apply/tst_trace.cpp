@@ -118,7 +118,8 @@ struct RecordedLog
 {
     RecordedLog()
     {
-        test_hooks::set_log_sink([this](int severity, const QString &line) { lines << QString::number(severity) + ' ' + line; });
+        test_hooks::set_log_sink(
+            [this](int severity, const QString &line) { lines << QString::number(severity) + ' ' + line; });
     }
     ~RecordedLog() { test_hooks::set_log_sink({}); }
     QStringList lines;
@@ -212,7 +213,8 @@ private slots:
     {
         TestRoot root;
         BootConfiguration before, after;
-        before.links["cron"] = {RunlevelLink{"2", "S01cron", "../init.d/cron", true}, RunlevelLink{"3", "S01cron", "", false}};
+        before.links["cron"]
+            = {RunlevelLink{"2", "S01cron", "../init.d/cron", true}, RunlevelLink{"3", "S01cron", "", false}};
         after.links["cron"] = {RunlevelLink{"2", "K01cron", "../init.d/cron", true}};
         after.links["ssh"] = {RunlevelLink{"S", "S02ssh", "/etc/init.d/ssh", true}};
         before.overrides["cron"] = "### BEGIN INIT INFO\n\n  # Default-Start: 2\n| odd\n### END INIT INFO";
@@ -231,13 +233,16 @@ private slots:
         const std::optional<HistoryEntry> read = parse_entry(entry.id, entry_text(entry));
         QVERIFY(read);
         QCOMPARE(QStringList({read->date, read->user, read->operation, read->undoes, read->summary.join('|')}),
-                 QStringList({"2026-12-07 16:24:30 UTC", "alice (uid 1000)", "undo", "20261207T162430.123Z", "cron: a line"}));
-        for (const auto &[kept, original] : {std::make_pair(&read->before, &before), std::make_pair(&read->after, &after)}) {
+                 QStringList(
+                     {"2026-12-07 16:24:30 UTC", "alice (uid 1000)", "undo", "20261207T162430.123Z", "cron: a line"}));
+        for (const auto &[kept, original] :
+             {std::make_pair(&read->before, &before), std::make_pair(&read->after, &after)}) {
             QCOMPARE(kept->overrides, original->overrides);
             QCOMPARE(kept->generated, original->generated);
             for (const QString service : {"cron", "ssh"})
                 for (int link = 0; link < original->links.value(service).size(); ++link)
-                    QCOMPARE(kept->links.value(service).at(link).text(), original->links.value(service).at(link).text());
+                    QCOMPARE(kept->links.value(service).at(link).text(),
+                             original->links.value(service).at(link).text());
         }
         QVERIFY(!parse_entry(entry.id, entry_text(entry).replace("/etc/rc2.d/K01cron", "/etc/rc9.d/K01cron")));
 
@@ -251,7 +256,8 @@ private slots:
         kept.undoes = "20261207T162431.000Z";
         kept.id = "20261207T162431.000Z";
         QCOMPARE(keep_in_history(kept), QString());
-        const QStringList names = QDir(root.path("var/lib/vorn-admin-runlevel/history")).entryList(QDir::Files, QDir::Name);
+        const QStringList names
+            = QDir(root.path("var/lib/vorn-admin-runlevel/history")).entryList(QDir::Files, QDir::Name);
         QCOMPARE(names.size(), kept_history_entries);
         QCOMPARE(names.first(), "20261207T162413.000Z");
         QCOMPARE(names.last(), "20261207T162431.000Z-2");
@@ -325,20 +331,25 @@ private slots:
         QVERIFY(applied(root, "-dbusd").first().startsWith("Not applied: "));
         QStringList lines;
         const QRegularExpression syslog_line(
-            QStringLiteral("^<(\\d+)>[A-Z][a-z][a-z] [ \\d]\\d \\d\\d:\\d\\d:\\d\\d vorn-admin-runlevel\\[%1\\]: (.*)$").arg(::getpid()));
+            QStringLiteral("^<(\\d+)>[A-Z][a-z][a-z] [ \\d]\\d \\d\\d:\\d\\d:\\d\\d vorn-admin-runlevel\\[%1\\]: (.*)$")
+                .arg(::getpid()));
         for (const QString &line : socket.lines()) {
             const QRegularExpressionMatch match = syslog_line.match(line);
-            lines << QString(match.hasMatch() ? match.captured(1) + ' ' + match.captured(2) : line).replace(root.path(), "");
+            lines << QString(match.hasMatch() ? match.captured(1) + ' ' + match.captured(2) : line)
+                         .replace(root.path(), "");
         }
-        QCOMPARE(lines, QStringList({
-            "85 apply by root (uid 0): cron",
-            "85 apply: cron: start 2 3 4 5, stop 0 1 6 -> start 2 3 4, stop 0 1 5 6; Default-Start: 2 3 4 5 -> 2 3 4; "
-            "Default-Stop: 0 1 6 -> 0 1 5 6; runs /sbin/insserv --remove --force cron, /sbin/insserv cron",
-            "85 apply by root (uid 0): done",
-            "85 apply by root (uid 0): dbusd",
-            "85 apply: dbusd: start 2 3 4 5, stop 0 1 6 -> stop 0 1 2 3 4 5 6; runs /usr/sbin/update-rc.d dbusd disable 2 3 4 5",
-            "84 apply by root (uid 0): refused: avahi requires dbusd in runlevels 2 3 4 5; disabling dbusd would stop "
-            "avahi from starting."}));
+        QCOMPARE(
+            lines,
+            QStringList({"85 apply by root (uid 0): cron",
+                         "85 apply: cron: start 2 3 4 5, stop 0 1 6 -> start 2 3 4, stop 0 1 5 6; Default-Start: 2 3 4 "
+                         "5 -> 2 3 4; "
+                         "Default-Stop: 0 1 6 -> 0 1 5 6; runs /sbin/insserv --remove --force cron, /sbin/insserv cron",
+                         "85 apply by root (uid 0): done", "85 apply by root (uid 0): dbusd",
+                         "85 apply: dbusd: start 2 3 4 5, stop 0 1 6 -> stop 0 1 2 3 4 5 6; runs /usr/sbin/update-rc.d "
+                         "dbusd disable 2 3 4 5",
+                         "84 apply by root (uid 0): refused: avahi requires dbusd in runlevels 2 3 4 5; disabling "
+                         "dbusd would stop "
+                         "avahi from starting."}));
         const QList<HistoryEntry> history = read_history();
         QCOMPARE(history.size(), 1);
         QCOMPARE(QString(history.first().summary.join('|')).replace(root.path(), ""), lines.at(1).mid(10));
@@ -369,15 +380,18 @@ private slots:
                                    "uncommitted changes in /etc prior to vorn-admin-runlevel run\")"));
         const QString etc = root.path("etc");
         QCOMPARE(git(etc, {"log", "--format=%s"}).split('\n'),
-                 QStringList({"vorn-admin-runlevel: apply by root (uid 0)", "saving uncommitted changes in /etc prior to "
-                              "vorn-admin-runlevel run", "Initial commit"}));
+                 QStringList({"vorn-admin-runlevel: apply by root (uid 0)",
+                              "saving uncommitted changes in /etc prior to "
+                              "vorn-admin-runlevel run",
+                              "Initial commit"}));
         QVERIFY(git(etc, {"log", "-1", "--format=%b"}).startsWith("cron: start 2 3 4 5, stop 0 1 6 -> start 2 3 4"));
         const QString saved = git(etc, {"diff", "--name-only", "HEAD~2", "HEAD~1"});
         QVERIFY2(saved.split('\n').contains("motd") && !saved.contains("insserv"), qPrintable(saved));
         QVERIFY(git(etc, {"diff", "--name-only", "HEAD~1", "HEAD"}).contains("insserv/overrides/cron"));
         QCOMPARE(git(etc, {"status", "--porcelain"}), QString());
 
-        root.write_file("usr/bin/etckeeper", "#!/bin/sh\n[ \"$1\" = unclean ] && exit 0\necho 'index.lock exists' >&2\nexit 1\n", true);
+        root.write_file("usr/bin/etckeeper",
+                        "#!/bin/sh\n[ \"$1\" = unclean ] && exit 0\necho 'index.lock exists' >&2\nexit 1\n", true);
         TestTable again;
         QVERIFY(again.load());
         edit(again, "@cron 5 S");

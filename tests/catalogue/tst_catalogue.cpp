@@ -112,9 +112,10 @@ private slots:
         QVERIFY(ServiceInfo::virtual_facilities().isEmpty());
         root.write_file("etc/insserv.conf.d/extra", "$time +ntp\n\n");
         root.write_file("etc/insserv.conf.d/.hidden", "$hidden x\n");
-        root.write_file("etc/insserv.conf", "# comment\n$local_fs +mountall umountfs\n$alone\n$remote_fs $local_fs  nfs\n"
-                                            "$time +hwclock\n<interactive> kbd\nletters x\n   indented words\n\tlast\tone\n"
-                                            "$loop a $cycle\n$cycle $loop c\n");
+        root.write_file("etc/insserv.conf",
+                        "# comment\n$local_fs +mountall umountfs\n$alone\n$remote_fs $local_fs  nfs\n"
+                        "$time +hwclock\n<interactive> kbd\nletters x\n   indented words\n\tlast\tone\n"
+                        "$loop a $cycle\n$cycle $loop c\n");
         const FacilityMap map = ServiceInfo::virtual_facilities();
         QCOMPARE(names(map.value(Service("$local_fs"))), QStringLiteral("+mountall,umountfs"));
         QCOMPARE(names(map.value(Service(""))), QStringLiteral("last\tone"));
@@ -157,12 +158,13 @@ private slots:
 
     void required_by()
     {
-        const DependencyGraph graph = graph_of(
-            "$portmap=+rpcbind | $local_fs=+mountall | $remote_fs=$local_fs +nfsmount | rpcbind; Provides=rpcbind portmap"
-            " | mountall | nfsmount; Required-Start=$local_fs | nfs; Required-Start=$portmap $remote_fs"
-            " | webhall; Provides=webhall httpd | proxy; Required-Start=httpd | stats; Should-Start=httpd"
-            " | mailer; Required-Start=+httpd | cron; Should-Start=mountall; Required-Start=$remote_fs"
-            " | early; X-Start-Before=webhall; Required-Start=$all | shut; Required-Stop=webhall");
+        const DependencyGraph graph
+            = graph_of("$portmap=+rpcbind | $local_fs=+mountall | $remote_fs=$local_fs +nfsmount | rpcbind; "
+                       "Provides=rpcbind portmap"
+                       " | mountall | nfsmount; Required-Start=$local_fs | nfs; Required-Start=$portmap $remote_fs"
+                       " | webhall; Provides=webhall httpd | proxy; Required-Start=httpd | stats; Should-Start=httpd"
+                       " | mailer; Required-Start=+httpd | cron; Should-Start=mountall; Required-Start=$remote_fs"
+                       " | early; X-Start-Before=webhall; Required-Start=$all | shut; Required-Stop=webhall");
         QFETCH(QString, service);
         QStringList found;
         for (const Requirement &requirement : ::required_by(graph, service))

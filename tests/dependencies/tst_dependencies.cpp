@@ -22,8 +22,10 @@ void install(TestRoot &root, const QList<QStringList> &scripts, int linked)
 // "plain" is the palette's own text colour.
 QString painted(const QList<QTableWidgetItem *> &cells)
 {
-    static const QHash<int, QString> hues{{QColor(40, 250, 40).hslHue(), "green"}, {QColor(250, 0, 0).hslHue(), "red"},
-                                          {QColor(250, 127, 80).hslHue(), "coral"}, {QColor(30, 90, 220).hslHue(), "blue"},
+    static const QHash<int, QString> hues{{QColor(40, 250, 40).hslHue(), "green"},
+                                          {QColor(250, 0, 0).hslHue(), "red"},
+                                          {QColor(250, 127, 80).hslHue(), "coral"},
+                                          {QColor(30, 90, 220).hslHue(), "blue"},
                                           {QColor(120, 150, 200).hslHue(), "light blue"}};
     QStringList result;
     for (const QTableWidgetItem *cell : cells) {
@@ -49,7 +51,8 @@ QModelIndex find(const DependenciesWidget *widget, const QString &text)
 void right_click(DependenciesWidget *widget, const QString &text)
 {
     const QModelIndex index = find(widget, text);
-    const QPoint pointer = index.isValid() ? widget->visualRect(index).center() : QPoint(5, widget->viewport()->height() - 5);
+    const QPoint pointer
+        = index.isValid() ? widget->visualRect(index).center() : QPoint(5, widget->viewport()->height() - 5);
     QContextMenuEvent event(QContextMenuEvent::Mouse, pointer, widget->viewport()->mapToGlobal(pointer));
     QCoreApplication::sendEvent(widget->viewport(), &event);
 }
@@ -90,13 +93,22 @@ private slots:
     void init()
     {
         root = std::make_unique<TestRoot>();
-        root->write_file("etc/insserv.conf", "$remote_fs gamma +delta\n$network networking +ifupdown $network +ifupdown\n");
+        root->write_file("etc/insserv.conf",
+                         "$remote_fs gamma +delta\n$network networking +ifupdown $network +ifupdown\n");
         install(*root,
-                {{"zmailer", "Provides: mta"}, {"gamma"}, {"networking", "Provides: network"}, {"beta"},
-                 {"alpha", "Required-Start: $remote_fs +beta", "Should-Start: user"}, {"other", "Required-Start: beta"},
-                 {"user", "Required-Start: network offline mta $undefined"}, {"web", "Provides: web web-alias",
-                  "Required-Start: $network +opt bar", "Description: Serves <b>pages</b>", "Should-Stop: $remote_fs"},
-                 {"offline"}, {"exim", "Provides: mta", "Required-Start: beta"}, {"gap", "Required-Start: beta  gamma"}, {"delta"},
+                {{"zmailer", "Provides: mta"},
+                 {"gamma"},
+                 {"networking", "Provides: network"},
+                 {"beta"},
+                 {"alpha", "Required-Start: $remote_fs +beta", "Should-Start: user"},
+                 {"other", "Required-Start: beta"},
+                 {"user", "Required-Start: network offline mta $undefined"},
+                 {"web", "Provides: web web-alias", "Required-Start: $network +opt bar",
+                  "Description: Serves <b>pages</b>", "Should-Stop: $remote_fs"},
+                 {"offline"},
+                 {"exim", "Provides: mta", "Required-Start: beta"},
+                 {"gap", "Required-Start: beta  gamma"},
+                 {"delta"},
                  {"lone", "Provides: lone", "Required-Start: bar"}},
                 8);
         table = std::make_unique<TestTable>();
@@ -130,7 +142,8 @@ private slots:
         // A single service also colours what requires it: blue, lighter for "+" and Should-Start,
         // through aliases and facilities; the sentence in the status bar says what both colours mean.
         QCOMPARE(highlight("beta"), "alpha light blue, exim blue, gap blue, other blue");
-        const auto plain = [this] { return QTextDocumentFragment::fromHtml(table->dependency_summary()).toPlainText(); };
+        const auto plain
+            = [this] { return QTextDocumentFragment::fromHtml(table->dependency_summary()).toPlainText(); };
         QCOMPARE(plain(), "beta requires 0 services; 3 services require beta; 1 more starts after it when it runs "
                           "(Should-Start)");
         QCOMPARE(highlight("networking"), "user blue, web blue");
@@ -156,7 +169,8 @@ private slots:
         QStringList labels;
         for (const QLabel *label : dialog.findChildren<QLabel *>())
             labels << label->text() + (label->textFormat() == Qt::PlainText ? "" : " (markup)");
-        QCOMPARE(labels.join(", "), "Provides:, web web-alias, Description:, Serves <b>pages</b>, Required by no service");
+        QCOMPARE(labels.join(", "),
+                 "Provides:, web web-alias, Description:, Serves <b>pages</b>, Required by no service");
         QCOMPARE(widget->model()->rowCount(find(widget, "$network")), 2);
 
         widget->expand(find(widget, "$network"));
@@ -164,9 +178,13 @@ private slots:
             watcher->expect_menu(QString());
         for (const QString row : {"", "Should-Stop (Should-Stop)", "bar", "networking"})
             right_click(widget, row);
-        QTest::mouseDClick(widget->viewport(), Qt::LeftButton, {}, widget->visualRect(find(widget, "$network")).center());
-        QCOMPARE(watcher->menus, QList<QStringList>({{"Add dependency kind"}, {"Add dependency", "Remove dependency kind"},
-                                                     {"Is optional", "Remove dependency"}, {"Remove dependency"}}));
+        QTest::mouseDClick(widget->viewport(), Qt::LeftButton, {},
+                           widget->visualRect(find(widget, "$network")).center());
+        QCOMPARE(watcher->menus,
+                 QList<QStringList>({{"Add dependency kind"},
+                                     {"Add dependency", "Remove dependency kind"},
+                                     {"Is optional", "Remove dependency"},
+                                     {"Remove dependency"}}));
 
         watcher->expect(answer(QString()));
         widget->add_dependency_keyword();
@@ -216,9 +234,10 @@ private slots:
         const QString confirm = "Write the new dependencies of %1 and register it again?, ";
         const QString unknown = "No service provides \"sshh\", and the insserv configuration has no facility of that "
                                 "name: insserv will refuse it.\n\nAdd it anyway?";
-        QTest::newRow("linked; + marks optional") << "web" << "add gamma, add +mta, Yes, Apply"
-                                                  << confirm.arg("web") + "+# Required-Start: $network +opt bar gamma +mta, "
-                                                         + relinked << web("gamma +mta");
+        QTest::newRow("linked; + marks optional")
+            << "web"
+            << "add gamma, add +mta, Yes, Apply"
+            << confirm.arg("web") + "+# Required-Start: $network +opt bar gamma +mta, " + relinked << web("gamma +mta");
         QTest::newRow("unlinked, unknown name corrected") << "lone" << "add sshh>gamma, Yes, Apply"
             << unknown + ", " + confirm.arg("lone") + "+# Required-Start: bar gamma, -s, need_restart"
             << QString(TestRoot::header({"Provides: lone", "Required-Start: bar gamma"}));
@@ -237,8 +256,11 @@ private slots:
         QTest::newRow("escape, Yes, unknown name kept") << "web" << "add sshh?, Yes, Yes, Escape"
             << unknown + ", Apply changes?, " + confirm.arg("web") + "+# Required-Start: $network +opt bar sshh, "
                + relinked << web("sshh");
-        QTest::newRow("listed, own name, blank inside") << "web" << "add bar!, add web-alias!, add a b!, Close"
-            << "\"bar\" dependency already exists., \"web-alias\" dependency already exists., Invalid dependency." << "";
+        QTest::newRow("listed, own name, blank inside")
+            << "web"
+            << "add bar!, add web-alias!, add a b!, Close"
+            << "\"bar\" dependency already exists., \"web-alias\" dependency already exists., Invalid dependency."
+            << "";
         QTest::newRow("own script name, not among its provided names") << "exim" << "add exim!, Close"
                                                                         << "\"exim\" dependency already exists." << "";
     }
@@ -278,8 +300,10 @@ private slots:
                     QDir().mkpath(root->path("etc/insserv/overrides/" + service));
                 if (step == "Escape")
                     QTest::keyClick(dialog, Qt::Key_Escape);
-                const QMap<QString, QMessageBox::StandardButton> answers{
-                    {"Ok", QMessageBox::Ok}, {"Yes", QMessageBox::Yes}, {"No", QMessageBox::No}, {"Cancel?", QMessageBox::Cancel}};
+                const QMap<QString, QMessageBox::StandardButton> answers{{"Ok", QMessageBox::Ok},
+                                                                         {"Yes", QMessageBox::Yes},
+                                                                         {"No", QMessageBox::No},
+                                                                         {"Cancel?", QMessageBox::Cancel}};
                 if (answers.contains(step))
                     watcher->expect_message(answers.value(step));
                 for (QPushButton *button : dialog->findChildren<QPushButton *>())
@@ -298,9 +322,11 @@ private slots:
         // Enter goes on after a preview, but leaves an edit open when the dialog was merely escaped.
         QStringList said;
         for (int box = 0; box < watcher->texts.size(); ++box) {
-            said << watcher->texts[box] << watcher->details[box].split('\n').filter(QRegularExpression("^\\+# Required"));
+            said << watcher->texts[box]
+                 << watcher->details[box].split('\n').filter(QRegularExpression("^\\+# Required"));
             if (watcher->texts[box].startsWith("Apply changes?") || watcher->texts[box].startsWith("Write"))
-                QCOMPARE(watcher->defaults[box], watcher->texts[box].startsWith("W") ? QMessageBox::Yes : QMessageBox::Cancel);
+                QCOMPARE(watcher->defaults[box],
+                         watcher->texts[box].startsWith("W") ? QMessageBox::Yes : QMessageBox::Cancel);
         }
         if (still_open)
             said << "open";

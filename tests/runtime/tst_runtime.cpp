@@ -30,18 +30,26 @@ private slots:
         QTest::addColumn<QByteArray>("body");
         QTest::addColumn<bool>("offered");
         QTest::newRow("skeleton") << QByteArray(
-            "case \"$1\" in\n  start)\n\tdo_start\n\t;;\n  status)\n\tstatus_of_proc \"$DAEMON\" \"$NAME\" && exit 0 || exit $?\n"
-            "\t;;\n  *)\n\techo \"Usage: $SCRIPTNAME {start|stop|status|restart|force-reload}\" >&2\n\texit 3\n\t;;\nesac\n")
+            "case \"$1\" in\n  start)\n\tdo_start\n\t;;\n  status)\n\tstatus_of_proc \"$DAEMON\" \"$NAME\" && exit 0 "
+            "|| exit $?\n"
+            "\t;;\n  *)\n\techo \"Usage: $SCRIPTNAME {start|stop|status|restart|force-reload}\" >&2\n\texit "
+            "3\n\t;;\nesac\n") << true;
+        QTest::newRow("among other labels")
+            << QByteArray("case $1 in\nstart) do_start ;;\nstat | status )  do_status ;;\nesac\n") << true;
+        QTest::newRow("quoted, in parentheses")
+            << QByteArray("case \"$1\" in\n    ('status') do_status ;;\nesac\n") << true;
+        QTest::newRow("compared") << QByteArray("if [ \"$1\" = \"status\" ]; then\n  pidofproc /usr/sbin/foo\nfi\n")
                                   << true;
-        QTest::newRow("among other labels") << QByteArray("case $1 in\nstart) do_start ;;\nstat | status )  do_status ;;\nesac\n") << true;
-        QTest::newRow("quoted, in parentheses") << QByteArray("case \"$1\" in\n    ('status') do_status ;;\nesac\n") << true;
-        QTest::newRow("compared") << QByteArray("if [ \"$1\" = \"status\" ]; then\n  pidofproc /usr/sbin/foo\nfi\n") << true;
-        QTest::newRow("usage line only") << QByteArray("do_$1 || echo Usage: /etc/init.d/foo start\\|stop\\|status\n") << true;
-        QTest::newRow("init-d-script") << QByteArray("#!/bin/sh /lib/init/init-d-script\nDAEMON=/usr/sbin/foo\n") << true;
-        QTest::newRow("halt, start and stop only") << QByteArray(
-            "case \"$1\" in\n  start)\n\t# No-op\n\t;;\n  restart|reload|force-reload)\n\techo \"Error: argument '$1' not supported\" >&2\n"
-            "\texit 3\n\t;;\n  stop)\n\tdo_stop\n\t;;\n  *)\n\techo \"Usage: $0 start|stop\" >&2\n\texit 3\n\t;;\nesac\n")
-                                                   << false;
+        QTest::newRow("usage line only") << QByteArray("do_$1 || echo Usage: /etc/init.d/foo start\\|stop\\|status\n")
+                                         << true;
+        QTest::newRow("init-d-script") << QByteArray("#!/bin/sh /lib/init/init-d-script\nDAEMON=/usr/sbin/foo\n")
+                                       << true;
+        QTest::newRow("halt, start and stop only")
+            << QByteArray("case \"$1\" in\n  start)\n\t# No-op\n\t;;\n  restart|reload|force-reload)\n\techo \"Error: "
+                          "argument '$1' not supported\" >&2\n"
+                          "\texit 3\n\t;;\n  stop)\n\tdo_stop\n\t;;\n  *)\n\techo \"Usage: $0 start|stop\" >&2\n\texit "
+                          "3\n\t;;\nesac\n")
+            << false;
         QTest::newRow("in comments and the description") << QByteArray(
             "# Description: reports the status of the arrays\n#  status) is left to mdadm --detail\n"
             "#echo \"Usage: $0 {start|stop|status}\" >&2\n"
@@ -96,9 +104,11 @@ private slots:
         changes.insert({Service("a"), "2"}, "K");
         changes.insert({Service("g"), "2"}, "S");
         const SwitchedServices switched = switched_services(changes);
-        QCOMPARE(switched.enabled + QStringList{"|"} + switched.disabled, QStringList({"a", "c", "f", "|", "b", "d", "e"}));
-        const QHash<QString, RunState> known{{"a", RunState::NotRunning}, {"c", RunState::Dead}, {"f", RunState::Running},
-                                             {"b", RunState::Running}, {"d", RunState::NotRunning}, {"e", RunState::Unknown}};
+        QCOMPARE(switched.enabled + QStringList{"|"} + switched.disabled,
+                 QStringList({"a", "c", "f", "|", "b", "d", "e"}));
+        const QHash<QString, RunState> known{{"a", RunState::NotRunning}, {"c", RunState::Dead},
+                                             {"f", RunState::Running},    {"b", RunState::Running},
+                                             {"d", RunState::NotRunning}, {"e", RunState::Unknown}};
         const StartStopOffer offer = start_stop_offer(switched, known);
         QCOMPARE(offer.to_start + QStringList{"|"} + offer.to_stop, QStringList({"a", "c", "|", "b"}));
         QVERIFY(start_stop_offer(switched, {}).isEmpty());
@@ -115,8 +125,9 @@ private slots:
             root.add_daemon("answers-" + answer, {"Provides: answers-" + answer});
             root.set_status_answer("answers-" + answer, answer);
         }
-        root.write_file("etc/init.d/oneshot", TestRoot::header({"Provides: oneshot"}) + "touch '" + root.path("ran").toUtf8()
-                                                  + "'\ncase \"$1\" in start|stop) ;; *) echo \"Usage: $0 start|stop\"; exit 3 ;; esac\n",
+        root.write_file("etc/init.d/oneshot",
+                        TestRoot::header({"Provides: oneshot"}) + "touch '" + root.path("ran").toUtf8()
+                            + "'\ncase \"$1\" in start|stop) ;; *) echo \"Usage: $0 start|stop\"; exit 3 ;; esac\n",
                         true);
         root.add_daemon("not-executable", {});
         QFile::setPermissions(root.path("etc/init.d/not-executable"), QFile::ReadOwner);
@@ -173,7 +184,10 @@ private slots:
         QCOMPARE(root.service_calls(), QStringList({"db start", "mail start", "stuck start", "web stop"}));
         QStringList outcomes;
         for (const ServiceCommand &command : commands.results())
-            outcomes << QStringLiteral("%1 %2 %3").arg(command.outcome).arg(command.exit_status).arg(QString(command.output).simplified());
+            outcomes << QStringLiteral("%1 %2 %3")
+                            .arg(command.outcome)
+                            .arg(command.exit_status)
+                            .arg(QString(command.output).simplified());
         QCOMPARE(outcomes, QStringList({"1 0 Starting db", "2 1 Starting mail mail: port 25 is in use", "6 -1 ",
                                         "4 -1 stuck starting", "1 0 Stopping web"}));
         QCOMPARE(root.read_file("run/db").trimmed() + root.read_file("run/web").trimmed(), "03");

@@ -106,7 +106,8 @@ esac
 )";
     QDir().mkpath(path("run"));
     QDir().mkpath(path("fake"));
-    const QByteArray text = QByteArray(body).replace("@ROOT@", QFile::encodeName(path())).replace("@NAME@", name.toUtf8());
+    const QByteArray text
+        = QByteArray(body).replace("@ROOT@", QFile::encodeName(path())).replace("@NAME@", name.toUtf8());
     write_file("etc/init.d/" + name, "#!/bin/sh\n" + header(fields) + text, true);
 }
 
@@ -114,7 +115,8 @@ void TestRoot::add_links(const QString &runlevels, const QString &link_name)
 {
     for (const QChar runlevel : runlevels) {
         QDir().mkpath(path(QStringLiteral("etc/rc%1.d").arg(runlevel)));
-        QVERIFY(QFile::link("../init.d/" + link_name.mid(3), path(QStringLiteral("etc/rc%1.d/").arg(runlevel) + link_name)));
+        QVERIFY(QFile::link("../init.d/" + link_name.mid(3),
+                            path(QStringLiteral("etc/rc%1.d/").arg(runlevel) + link_name)));
     }
 }
 
@@ -171,9 +173,12 @@ bool TestRoot::use_real_programs(const QString &config, const QStringList &scrip
 {
     write_file("sbin/insserv", real_insserv(path()).toUtf8(), true);
     write_file("bin/insserv", real_insserv(path()).toUtf8(), true);
-    write_file("usr/sbin/update-rc.d", QStringLiteral("#!/bin/sh\n_SKIP_SYSTEMD_NATIVE=1 exec '%1/tools/sample-namespace' "
-                                                      "--root '%2' -- /usr/sbin/update-rc.d \"$@\"\n")
-                                           .arg(SOURCE_DIR, path()).toUtf8(), true);
+    write_file("usr/sbin/update-rc.d",
+               QStringLiteral("#!/bin/sh\n_SKIP_SYSTEMD_NATIVE=1 exec '%1/tools/sample-namespace' "
+                              "--root '%2' -- /usr/sbin/update-rc.d \"$@\"\n")
+                   .arg(SOURCE_DIR, path())
+                   .toUtf8(),
+               true);
     write_file("etc/insserv.conf", config.toUtf8());
     QStringList names;
     for (const QString &script : scripts) {

@@ -58,7 +58,10 @@ public:
     void add_daemon(const QString &name, const QStringList &fields);
     void set_status_answer(const QString &name, const QString &answer) { write_file("run/" + name, answer.toUtf8()); }
     // The next start of the daemon prints this and fails.
-    void set_start_failure(const QString &name, const QString &output) { write_file("run/" + name + ".fails", output.toUtf8()); }
+    void set_start_failure(const QString &name, const QString &output)
+    {
+        write_file("run/" + name + ".fails", output.toUtf8());
+    }
     // "NAME ACTION" of every daemon script run, and the fake service's command lines.
     QStringList script_calls() const { return lines_of("fake/script-calls"); }
     QStringList service_calls() const { return lines_of("fake/service-calls"); }

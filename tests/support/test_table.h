@@ -19,9 +19,15 @@ public:
     QTableWidgetItem *cell(const QString &name, int column) const { return cells_of.item(row_of(name), column); }
 
     // Column of a runlevel: "S" is 2, "1" to "6" are 3 to 8, "0" is 9.
-    static int column_of(const QString &runlevel) { return runlevel == "S" ? 2 : runlevel == "0" ? 9 : runlevel.toInt() + 2; }
+    static int column_of(const QString &runlevel)
+    {
+        return runlevel == "S" ? 2 : runlevel == "0" ? 9 : runlevel.toInt() + 2;
+    }
 
-    QTableWidgetItem *level_cell(const QString &name, const QString &level) const { return cell(name, column_of(level)); }
+    QTableWidgetItem *level_cell(const QString &name, const QString &level) const
+    {
+        return cell(name, column_of(level));
+    }
 
     // Cell texts | marks ("-" for none) | kill-order keys of a service's row.
     QString summary(const QString &name) const

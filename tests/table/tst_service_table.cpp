@@ -108,7 +108,8 @@ private slots:
         table->switch_services_state(false);
         QCOMPARE(changed.size(), 1);
         table->clearSelection();
-        for (QTableWidgetItem *cell : {table->cell("mount", 0), table->cell("mount", 1), table->level_cell("mount", "2")})
+        for (QTableWidgetItem *cell :
+             {table->cell("mount", 0), table->cell("mount", 1), table->level_cell("mount", "2")})
             cell->setSelected(true);
         table->switch_services_runlevels("K");
         QCOMPARE(table->changes, ChangeMap({{Key(Service("cron"), ""), "K"}, {Key(Service("mount"), "2"), "K"}}));
@@ -159,7 +160,8 @@ private slots:
             sorting.add_script(name, {"Provides: " + name});
         for (const char *link : {"S20Zeta", "S05alpha", "K01alpha", "S99beta", "K20gamma"})
             sorting.add_links(link[0] == 'S' ? "2" : "0", link);
-        sorting.set_listing({"S:20:2:Zeta", "S:05:2:alpha", "K:01:0:alpha", "S:99:2:beta", "K:20:2:gamma", "S:01:2:delta"});
+        sorting.set_listing(
+            {"S:20:2:Zeta", "S:05:2:alpha", "K:01:0:alpha", "S:99:2:beta", "K:20:2:gamma", "S:01:2:delta"});
         TestTable sorted;
         QVERIFY(sorted.load());
         QCOMPARE(column(sorted, 0), QStringList({"Zeta", "alpha", "beta", "delta", "gamma"}));
@@ -188,7 +190,8 @@ private slots:
                 return table->viewport()->grab(table->visualItemRect(cell)).toImage();
             };
             const QImage plain = look(false, false), selected = look(false, true), changed = look(true, false);
-            QVERIFY(plain != selected && plain != changed && selected != look(true, true) && changed != look(true, true));
+            QVERIFY(plain != selected && plain != changed && selected != look(true, true)
+                    && changed != look(true, true));
             QCOMPARE(plain.pixelColor(plain.rect().center()) == QColor(60, 176, 60), !icons);
             QCOMPARE(selected.pixelColor(1, selected.height() - 2), table->palette().color(QPalette::Highlight));
         }
@@ -204,7 +207,8 @@ private slots:
         for (const auto &[colour, base, lightness] : cases) {
             const QColor readable = with_contrast(colour, base);
             QVERIFY(contrast_ratio(readable, base) >= 4.5 && readable.hslHue() == colour.hslHue());
-            QCOMPARE((readable.lightness() > colour.lightness()) - (readable.lightness() < colour.lightness()), lightness);
+            QCOMPARE((readable.lightness() > colour.lightness()) - (readable.lightness() < colour.lightness()),
+                     lightness);
         }
     }
 
@@ -237,7 +241,8 @@ private slots:
         }
         root.add_script("networking", {"Provides: network net"});
         root.write_file("etc/insserv/overrides/broken", "### BEGIN INIT INFO\n");
-        root.write_file("etc/init.d/long", "### BEGIN INIT INFO\n#" + QByteArray(1 << 20, ' ') + "\n### END INIT INFO\n");
+        root.write_file("etc/init.d/long",
+                        "### BEGIN INIT INFO\n#" + QByteArray(1 << 20, ' ') + "\n### END INIT INFO\n");
         root.add_script("many", {"Provides: many" + QString(" alias").repeated(3000)});
         root.add_links("234", "S20cron");
         root.add_links("5", "s20cron");
@@ -248,7 +253,8 @@ private slots:
         QVERIFY(QFile::link("../init.d/gone", root.path("etc/rc2.d/S20nolinks")));
         root.set_listing({"S:20:2 3 4 5:cron", "K:01:0 1 6:cron", "S:20:2:nolinks", "K:01:0:nolinks", "K:05:0:killonly",
                           "S:02:S:networking", "K:09:2 3:stopped", "S:03:2:long", "S:04:2:many", "", "short:line",
-                          "S:100:2:big", "S:x:2:nan", "S:01:2:/", "S:01:2:..", "S:01:2:", "S:01:2:" + QString(300, 'n')});
+                          "S:100:2:big", "S:x:2:nan", "S:01:2:/", "S:01:2:..",
+                          "S:01:2:", "S:01:2:" + QString(300, 'n')});
         TestTable table;
         QVERIFY(table.load());
         QCOMPARE(table.load_notices().first().details.split('\n'),
@@ -258,17 +264,20 @@ private slots:
         QStringList order;
         for (const Service &service : table.services(true))
             order.append(service.name);
-        QCOMPARE(order, QStringList({"linkedonly", "cron", "long", "many", "networking", "nolinks", "killonly", "stopped",
-                                     "quiet"}));
+        QCOMPARE(order,
+                 QStringList(
+                     {"linkedonly", "cron", "long", "many", "networking", "nolinks", "killonly", "stopped", "quiet"}));
         QVERIFY(table.cell("many", 0)->text().startsWith("many: many, alias, alias"));
         QCOMPARE(table.summary("networking").section('|', 0, 0).section(" off", 0, 0), "networking: network, net");
         QCOMPARE(table.loaded_header("networking").field("Provides"), QStringLiteral("network net"));
         // Stop links where its header starts it: disabled the Debian way, shown where enabling starts it.
         // A script that only stops is not.
-        QCOMPARE(table.summary("stopped").section('|', 0, 1), "stopped off 100 100 100 100 100 100 100 100 off|--SS----");
+        QCOMPARE(table.summary("stopped").section('|', 0, 1),
+                 "stopped off 100 100 100 100 100 100 100 100 off|--SS----");
         QCOMPARE(table.summary("killonly"), "killonly on 100 100 100 100 100 100 100 100 05|-------K|"
                                             "095 095 095 095 095 095 095 095");
-        QCOMPARE(table.summary("cron"), "cron 20 100 100 20 20 20 20 100 100 01|-KSSSSKK|099 099 099 099 099 099 099 099");
+        QCOMPARE(table.summary("cron"),
+                 "cron 20 100 100 20 20 20 20 100 100 01|-KSSSSKK|099 099 099 099 099 099 099 099");
         QCOMPARE(table.summary("nolinks"), "nolinks off off off off off off off off off off|--S----K|");
         QCOMPARE(table.summary("quiet"), "quiet off off off off off off off off off off|--------|");
         QCOMPARE(table.summary("linkedonly"), "linkedonly 01 100 100 100 01 100 100 100 100 on|---S----|"
@@ -293,14 +302,18 @@ private slots:
         QTest::newRow("every kind of edit") << "cron 2 stop\ncron 3 ignore\nmount disable\nidle enable\nidle S start"
                                             << "cron 2 stop; cron 3 ignore; idle enable; idle S start; "
                                                "mount disable" << "";
-        QTest::newRow("already in effect, the last line for a key") << "cron 2 start\nmount enable\ncron 4 stop\ncron 4 start"
-                                                                    << "" << "";
+        QTest::newRow("already in effect, the last line for a key")
+            << "cron 2 start\nmount enable\ncron 4 stop\ncron 4 start"
+            << ""
+            << "";
         QTest::newRow("gone service, unknown runlevel, stop on S")
             << "gone 2 stop\ncron 7 stop\nmount S stop\ncron 0 start"
             << "cron 0 start" << "cron 7 stop (no such runlevel); gone 2 stop (no such service in the table); "
                                  "mount S stop (not an edit the table makes)";
-        QTest::newRow("lines that say no edit") << "# from elsewhere\n\ncron\ncron 2 enable\ncron 2 3 stop\n  idle   enable  "
-                                                << "idle enable" << "cron; cron 2 enable; cron 2 3 stop";
+        QTest::newRow("lines that say no edit")
+            << "# from elsewhere\n\ncron\ncron 2 enable\ncron 2 3 stop\n  idle   enable  "
+            << "idle enable"
+            << "cron; cron 2 enable; cron 2 3 stop";
     }
 
     // Edits read from text are registered as the user's own: pending, their cells changed, told to the
@@ -378,8 +391,9 @@ private slots:
         QVERIFY(refused.load());
         QCOMPARE(refused.summary("avahi").section('|', 0, 1), "avahi 02 100 100 02 100 100 100 100 100 on|--S-----");
         QCOMPARE(refused.summary("cron").section('|', 0, 1), "cron off off off off off off off off off off|--S-----");
-        QVERIFY(refused.load_notices().first().text.contains("avahi needs dbus in runlevels 2, where dbus does not start: start dbus there, "
-                                                                "or stop avahi there."));
+        QVERIFY(refused.load_notices().first().text.contains(
+            "avahi needs dbus in runlevels 2, where dbus does not start: start dbus there, "
+            "or stop avahi there."));
         QVERIFY(watcher.unexpected.isEmpty() && watcher.texts.isEmpty());
     }
 };

@@ -322,8 +322,9 @@ void edit_and_reset(Walk &walk)
 void states_steps(Walk &walk)
 {
     walk.select(QStringLiteral("webhall"), QStringLiteral("name"));
-    QToolTip::showText(walk.table()->viewport()->mapToGlobal(walk.table()->visualItemRect(walk.table()->currentItem()).center()),
-                       walk.table()->currentItem()->toolTip(), walk.table()->viewport());
+    QToolTip::showText(
+        walk.table()->viewport()->mapToGlobal(walk.table()->visualItemRect(walk.table()->currentItem()).center()),
+        walk.table()->currentItem()->toolTip(), walk.table()->viewport());
     shoot(QStringLiteral("disabled-and-override"));
     QToolTip::hideText();
     const int column = walk.table()->column(walk.cell(QStringLiteral("cronwheel"), QStringLiteral("2")));
@@ -520,10 +521,14 @@ void understanding_steps(Walk &walk, const QString &prefix)
                        [dialog, prefix](QWidget *refusal) {
                            shoot(prefix + QStringLiteral("refused-loop"));
                            press(refusal, QMessageBox::Ok);
-                           QTimer::singleShot(0, dialog, [dialog] { qobject_cast<QDialog *>(dialog)->done(QDialog::Rejected); });
+                           QTimer::singleShot(0, dialog,
+                                              [dialog] { qobject_cast<QDialog *>(dialog)->done(QDialog::Rejected); });
                        },
                        dialog);
-                   qobject_cast<QDialogButtonBox *>(dialog->findChild<QDialogButtonBox *>())->buttons().first()->click();
+                   qobject_cast<QDialogButtonBox *>(dialog->findChild<QDialogButtonBox *>())
+                       ->buttons()
+                       .first()
+                       ->click();
                });
 }
 
