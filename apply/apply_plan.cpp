@@ -396,6 +396,20 @@ int ApplyPlan::program_runs() const
         std::count_if(steps.cbegin(), steps.cend(), [](const PlanStep &step) { return step.kind == PlanStep::Run; }));
 }
 
+QStringList ApplyPlan::touched_services() const
+{
+    QStringList services;
+    for (const PlanStep &step : steps) {
+        if (!step.service.isEmpty() && !services.contains(step.service))
+            services.append(step.service);
+    }
+    for (auto service = intended.cbegin(); service != intended.cend(); ++service) {
+        if (!services.contains(service.key()))
+            services.append(service.key());
+    }
+    return services;
+}
+
 const QStringList &toggled_runlevels()
 {
     static const QStringList levels{QStringLiteral("S"), QStringLiteral("2"), QStringLiteral("3"), QStringLiteral("4"),

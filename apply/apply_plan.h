@@ -67,6 +67,9 @@ struct ApplyPlan
     QString undoes;
 
     int program_runs() const;
+    // The services it touches, in the order its steps run; services whose links
+    // only are expected to change follow.
+    QStringList touched_services() const;
 };
 
 ApplyPlan plan_changes(const ChangeMap &changes, const SystemFacts &facts);

@@ -90,20 +90,6 @@ QStringList field_changes(const ApplyPlan &plan, const QString &service)
     return changes;
 }
 
-QStringList touched(const ApplyPlan &plan)
-{
-    QStringList services;
-    for (const PlanStep &step : plan.steps) {
-        if (!step.service.isEmpty() && !services.contains(step.service))
-            services.append(step.service);
-    }
-    for (auto service = plan.intended.cbegin(); service != plan.intended.cend(); ++service) {
-        if (!services.contains(service.key()))
-            services.append(service.key());
-    }
-    return services;
-}
-
 QString result_text(const PlanOutcome &outcome)
 {
     if (outcome.succeeded())
@@ -137,7 +123,7 @@ QString acting_user()
 QStringList plan_summary(const ApplyPlan &plan, const BootConfiguration &before)
 {
     QStringList lines;
-    for (const QString &service : touched(plan)) {
+    for (const QString &service : plan.touched_services()) {
         QStringList parts;
         if (plan.intended.contains(service)) {
             const LinkStates old_states = before.states_of(service), new_states = plan.intended.value(service);
@@ -190,7 +176,8 @@ QString ApplyTrace::heading(const ApplyPlan &plan) const
 
 void ApplyTrace::log_plan(const ApplyPlan &plan, const QStringList &summary) const
 {
-    log_line(LOG_NOTICE, QStringLiteral("%1: %2").arg(heading(plan), touched(plan).join(QStringLiteral(", "))));
+    log_line(LOG_NOTICE,
+             QStringLiteral("%1: %2").arg(heading(plan), plan.touched_services().join(QStringLiteral(", "))));
     for (const QString &line : summary)
         log_line(LOG_NOTICE, QStringLiteral("%1: %2").arg(plan.operation, line));
 }

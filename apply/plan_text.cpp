@@ -84,20 +84,6 @@ QString unified_diff(const QString &old_path, const QStringList &old_lines, cons
 
 namespace {
 
-QStringList touched_in_order(const ApplyPlan &plan)
-{
-    QStringList services;
-    for (const PlanStep &step : plan.steps) {
-        if (!step.service.isEmpty() && !services.contains(step.service))
-            services.append(step.service);
-    }
-    for (auto service = plan.intended.cbegin(); service != plan.intended.cend(); ++service) {
-        if (!services.contains(service.key()))
-            services.append(service.key());
-    }
-    return services;
-}
-
 QString override_text(const ApplyPlan &plan, const PlanStep &step)
 {
     const QString path = overrides_dir().filePath(step.service);
@@ -182,7 +168,7 @@ QStringList link_changes(const BootConfiguration &before, const BootConfiguratio
 
 QString plan_preview(const ApplyPlan &plan, const Rehearsal &rehearsal)
 {
-    const QStringList services = touched_in_order(plan);
+    const QStringList services = plan.touched_services();
     int overrides = 0;
     for (const PlanStep &step : plan.steps)
         overrides += step.changes_override() ? 1 : 0;
